@@ -1,0 +1,46 @@
+#pragma once
+// The spine of the production: the start-up order, the order of the passes in
+// every frame with the condition of each, and the loop that follows the clock.
+
+#include "app/CameraConstant.h"
+#include "app/Clock.h"
+#include "app/FramePasses.h"
+#include "app/FrameState.h"
+#include "app/LaunchSettings.h"
+#include "scene/MachineRig.h"
+#include "tracks/TrackSet.h"
+
+namespace tolmero {
+
+// Groups of 256 particles in one simulation step.
+constexpr unsigned kParticleCount = 200000;
+
+class FrameLoop {
+public:
+    FrameLoop(const LaunchSettings& settings, TrackSet& tracks, FramePasses& passes);
+
+    // Creates the resources, generates the random fields and pre-simulates
+    // the particles: everything that must happen before the music starts.
+    void startUp();
+
+    // Draws the frame of time t (beats): everything between the clock reading
+    // and the end of the frame.
+    FrameState renderFrame(float t);
+
+    // The loop: end the previous frame, stop when the window quit or the
+    // clock stopped, otherwise draw the frame of the clock's time.
+    void run(Clock& clock);
+
+    const CameraConstant& camera() const { return camera_; }
+    int scatteredScene() const { return scatteredScene_; }
+
+private:
+    const LaunchSettings& settings_;
+    TrackSet& tracks_;
+    FramePasses& passes_;
+    CameraConstant camera_;
+    MachineRig rig_;
+    int scatteredScene_ = -1;
+};
+
+}  // namespace tolmero

@@ -1,0 +1,60 @@
+#pragma once
+// Everything the CPU decides for one frame at time t: the scene index, the
+// camera constants, the machine transforms, the stump and character
+// constants, the title card and the bloom strength. The frame loop and
+// `tolmero inspect` both get their values from computeFrameState, so there is
+// one copy of this logic.
+
+#include <array>
+#include <cstdint>
+
+#include "app/CameraConstant.h"
+#include "app/LaunchSettings.h"
+#include "scene/MachineRig.h"
+#include "tracks/TrackSet.h"
+
+namespace tolmero {
+
+// The "stumpData" constant buffer of the stump pass.
+struct StumpData {
+    TrackValue position;  // world point of the quads' foot (x, y, z)
+    TrackValue timing;    // y is the growth value
+};
+static_assert(sizeof(StumpData) == 32);
+
+// The "animInfo" constant buffer of the character sprite pass.
+struct AnimInfo {
+    float location[3] = {0.0f, 0.0f, 0.0f};
+    std::uint32_t frame = 0;
+    float scale = 0.0f;
+    std::uint32_t dummy666[3] = {0, 0, 0};
+};
+static_assert(sizeof(AnimInfo) == 32);
+
+constexpr int kTitleCardCount = 4;
+
+struct FrameState {
+    float time = 0.0f;  // beats
+    int scene = 0;      // 0..3
+    int title = 0;      // title card number; only 0..3 draw a card
+    bool flamesEnabled = false;
+    float bloomStrength = 0.0f;
+    StumpData stumpData;
+    AnimInfo animInfo;
+};
+
+// Scene index from the "scene" track's y: clamped to 0..3, truncated.
+int sceneIndex(float sceneValue);
+
+// Truncates toward zero; values beyond the int range saturate and NaN gives 0,
+// so no float reaches an undefined conversion.
+int truncateToInt(float value);
+
+// Computes the frame's CPU state at time t. Writes time, scene and the camera
+// fields into `camera` and the transforms into `rig`, in the frame loop's
+// order: scene, machine rig, camera, stumps, then the values read later in
+// the frame.
+FrameState computeFrameState(float t, const LaunchSettings& settings, TrackSet& tracks,
+                             CameraConstant& camera, MachineRig& rig);
+
+}  // namespace tolmero

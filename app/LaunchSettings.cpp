@@ -1,0 +1,10 @@
+#include "app/LaunchSettings.h"
+
+namespace tolmero {
+
+LaunchSettings& launchSettings() {
+    static LaunchSettings settings;
+    return settings;
+}
+
+}  // namespace tolmero

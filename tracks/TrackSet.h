@@ -1,0 +1,63 @@
+#pragma once
+// Named keyframe tracks, evaluated at a time in beats.
+//
+// A track's keys are the control points of a uniform cubic B-spline that runs
+// over time and value together. The spline is baked once into a dense
+// polyline; an evaluation finds t in that polyline and interpolates linearly
+// between the two samples around it. A key whose w is above 2.5 is a corner
+// key: it is repeated three times in the control polygon, so the curve passes
+// through it with a corner. Two corner keys at one time make a jump.
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolmero {
+
+struct TrackValue {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+    float w = 0.0f;
+};
+
+struct TrackKey {
+    float time = 0.0f;
+    TrackValue value;  // value.w is the multiplicity marker: 3.0 corner, 1.0 smooth
+};
+
+using Track = std::vector<TrackKey>;
+
+class TrackSet {
+public:
+    // Samples per segment of the baked polyline; the last segment gets one more.
+    static constexpr int kSamplesPerSegment = 160;
+
+    TrackSet() = default;
+    explicit TrackSet(std::map<std::string, Track, std::less<>> keys);
+
+    // The value of track `name` at time t. Unknown names and empty tracks
+    // give (0, 0, 0, 0). The first evaluation bakes every track.
+    TrackValue evaluate(std::string_view name, float t);
+
+    // Rebuilds the sample table of every track from the key table.
+    void bake();
+
+    const std::map<std::string, Track, std::less<>>& keys() const { return keys_; }
+    // Baked samples of one track (empty when unknown or not baked yet).
+    const std::vector<TrackKey>& samples(std::string_view name) const;
+
+private:
+    std::map<std::string, Track, std::less<>> keys_;
+    std::map<std::string, std::vector<TrackKey>, std::less<>> samples_;
+};
+
+// The production's own 36 tracks, in byte-wise name order.
+const std::map<std::string, Track, std::less<>>& productionTracks();
+
+// The process-wide track set of the production (key table from
+// productionTracks(), sample table baked on first use).
+TrackSet& trackSet();
+
+}  // namespace tolmero
