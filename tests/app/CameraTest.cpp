@@ -68,7 +68,7 @@ TEST(Camera, InverseOfGeneralMatrices) {
         Matrix4 m;
         for (float& v : m.m) v = value(random);
         for (int i = 0; i < 4; ++i) m.at(i, i) += 3.0f;  // keep it well conditioned
-        expectIdentity(multiplyRowMajor(m, invert(m)), 2e-5f, "trial " + std::to_string(trial));
+        expectIdentity(multiplyRowMajor(m, invert(m)), 1e-4f, "trial " + std::to_string(trial));
     }
     // A zero below the diagonal is skipped, not divided by.
     Matrix4 upper = Matrix4::identity();

@@ -44,12 +44,12 @@ TEST(CommandLineValues, RenderSettingsLimits) {
     EXPECT_FALSE(checkRenderSettings({0, 360}, {1, 1}, 16384, error));
 }
 
-struct Run {
+struct ProcessResult {
     int exitCode;
     std::string out;
 };
 
-Run runTolmero(const std::string& arguments) {
+ProcessResult runTolmero(const std::string& arguments) {
     const std::string command = std::string(TOLMERO_BUILD_DIR) + "/tolmero " + arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string out;
@@ -60,7 +60,7 @@ Run runTolmero(const std::string& arguments) {
 }
 
 TEST(InspectCommand, PrintsOneObjectPerBeat) {
-    const Run run = runTolmero("inspect --beats 268.13,10");
+    const ProcessResult run = runTolmero("inspect --beats 268.13,10");
     ASSERT_EQ(run.exitCode, 0) << run.out;
     const std::size_t newline = run.out.find('\n');
     ASSERT_NE(newline, std::string::npos);
@@ -81,7 +81,7 @@ TEST(InspectCommand, PrintsOneObjectPerBeat) {
 TEST(InspectCommand, RefusesBadInput) {
     for (const char* arguments : {"inspect --beats nan", "inspect --beats 1,x", "inspect --beats 5 --resolution 0x5",
                                   "inspect --beats 5 --samples 1x17", "inspect"}) {
-        const Run run = runTolmero(arguments);
+        const ProcessResult run = runTolmero(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments << ": " << run.out;
         EXPECT_FALSE(run.out.empty()) << arguments;
     }

@@ -1,0 +1,41 @@
+#pragma once
+
+// The names and ids of every asset that the production embeds: 38 compiled
+// shader containers and 218 images. An asset's id is 300 plus the position of
+// its name in ordinal (code-unit) order, so shader names (upper case) come
+// first, then the glyph bitmaps under "cache/fonts/", then "sprites/".
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace tolmero {
+
+// Resource types, as stored beside each embedded asset.
+inline constexpr int kShaderResourceType = 256;  // shader container
+inline constexpr int kImageResourceType = 257;   // PNG or JPEG file, unchanged
+
+inline constexpr std::int32_t kFirstResourceId = 300;
+inline constexpr std::size_t kResourceCount = 256;
+inline constexpr std::size_t kShaderResourceCount = 38;
+
+struct ResourceTableEntry {
+    std::string_view name;
+    std::int32_t id;
+};
+
+// All 256 (name, id) pairs in id order.
+std::span<const ResourceTableEntry> resourceTable();
+
+// Type of the asset with this name: shaders are named "<Base>.hlsl:main:<target>".
+int resourceTypeOfName(std::string_view name);
+
+// Name of the asset with this id, if the id belongs to the table.
+std::optional<std::string_view> resourceNameOfId(std::int32_t id);
+
+// Base name of a shader asset ("SkyPixel" for "SkyPixel.hlsl:main:ps_5_0"),
+// which is also the name of its source file and of its compiled container.
+std::string_view shaderBaseName(std::string_view shaderName);
+
+}  // namespace tolmero

@@ -1,0 +1,138 @@
+#include "render/ResourceRegistry.h"
+#include "render/ResourceTable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tolmero {
+namespace {
+
+std::u16string toUtf16(std::string_view ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+TEST(ResourceTable, IdsFollowTheOrdinalOrderOfTheUtf16Names) {
+    const auto table = resourceTable();
+    ASSERT_EQ(table.size(), 256u);
+    std::vector<std::u16string> names;
+    for (const ResourceTableEntry& entry : table) {
+        ASSERT_TRUE(std::all_of(entry.name.begin(), entry.name.end(),
+                                [](char c) { return c > 0 && c < 0x7F; }))
+            << entry.name;
+        names.push_back(toUtf16(entry.name));
+    }
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(std::adjacent_find(names.begin(), names.end()), names.end()) << "duplicate name";
+    for (const ResourceTableEntry& entry : table) {
+        const auto position = std::lower_bound(names.begin(), names.end(), toUtf16(entry.name));
+        EXPECT_EQ(entry.id, 300 + (position - names.begin())) << entry.name;
+    }
+}
+
+TEST(ResourceTable, GroupsOccupyTheirIdRangesWithTheRightTypes) {
+    struct Group {
+        std::string prefix;
+        std::int32_t first;
+        std::int32_t last;
+        int type;
+    };
+    const std::vector<Group> groups = {
+        {"cache/fonts/Arial ", 338, 434, kImageResourceType},
+        {"cache/fonts/Segoe UI Emoji ", 435, 464, kImageResourceType},
+        {"sprites/animaatiot/riekko/", 465, 467, kImageResourceType},
+        {"sprites/animaatiot/tytto/", 468, 509, kImageResourceType},
+        {"sprites/miljoo/heinat/", 511, 515, kImageResourceType},
+        {"sprites/miljoo/maasto/kanto/", 516, 531, kImageResourceType},
+        {"sprites/miljoo/puut/", 544, 550, kImageResourceType},
+    };
+    std::int32_t shaders = 0;
+    for (const ResourceTableEntry& entry : resourceTable()) {
+        const std::string name(entry.name);
+        if (name.find(".hlsl:main:") != std::string::npos) {
+            ++shaders;
+            EXPECT_LE(entry.id, 337) << name;
+            EXPECT_EQ(resourceTypeOfName(name), kShaderResourceType) << name;
+            continue;
+        }
+        EXPECT_EQ(resourceTypeOfName(name), kImageResourceType) << name;
+        EXPECT_GE(entry.id, 338) << name;
+        for (const Group& group : groups) {
+            if (name.rfind(group.prefix, 0) == 0 &&
+                name.find('/', group.prefix.size()) == std::string::npos) {
+                EXPECT_GE(entry.id, group.first) << name;
+                EXPECT_LE(entry.id, group.last) << name;
+            }
+        }
+        const bool glyph = name.rfind("cache/fonts/", 0) == 0;
+        EXPECT_TRUE(glyph ? name.ends_with(" 64 4096.png")
+                          : name.ends_with(".png") || name.ends_with(".jpg"))
+            << name;
+    }
+    EXPECT_EQ(shaders, 38);
+}
+
+TEST(ResourceTable, ShaderTargetsMatchTheStageOfTheProgramName) {
+    for (const ResourceTableEntry& entry : resourceTable()) {
+        if (resourceTypeOfName(entry.name) != kShaderResourceType) {
+            continue;
+        }
+        const std::string base(shaderBaseName(entry.name));
+        const std::string target = std::string(entry.name).substr(entry.name.rfind(':') + 1);
+        const bool vertex = base.ends_with("Vertex") || base.ends_with("Vertex2");
+        const bool pixel = base.ends_with("Pixel") || base.ends_with("Pixel2");
+        EXPECT_EQ(target, vertex ? "vs_5_0" : pixel ? "ps_5_0" : "cs_5_0") << entry.name;
+        EXPECT_EQ(std::string(entry.name), base + ".hlsl:main:" + target);
+    }
+}
+
+TEST(ResourceRegistry, ResolvesEveryNameToItsId) {
+    const ResourceRegistry registry;
+    EXPECT_EQ(registry.entries().size(), 256u);
+    for (const ResourceTableEntry& entry : resourceTable()) {
+        EXPECT_EQ(registry.resourceId(std::string(entry.name)), entry.id);
+        EXPECT_EQ(resourceNameOfId(entry.id), entry.name);
+    }
+    EXPECT_EQ(registry.entries().begin()->second, 300);
+    EXPECT_EQ(registry.entries().rbegin()->second, 555);
+}
+
+TEST(ResourceRegistry, KnownIds) {
+    const ResourceRegistry registry;
+    // The full stop sorts before the digit 1.
+    EXPECT_EQ(registry.resourceId("sprites/animaatiot/tytto/etu9.png"), 476);
+    EXPECT_EQ(registry.resourceId("sprites/animaatiot/tytto/etu91.png"), 477);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Arial oe 64 4096.png"), 415);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Arial capital OE 64 4096.png"), 390);
+    EXPECT_EQ(registry.resourceId("AnimSpritePixel.hlsl:main:ps_5_0"), 300);
+    EXPECT_EQ(registry.resourceId("BlitVertex.hlsl:main:vs_5_0"), 303);
+    EXPECT_EQ(registry.resourceId("FullBlitPixel.hlsl:main:ps_5_0"), 309);
+    EXPECT_EQ(registry.resourceId("WaterVertex.hlsl:main:vs_5_0"), 337);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Arial ! 64 4096.png"), 338);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Arial ~ 64 4096.png"), 434);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Segoe UI Emoji 100 64 4096.png"), 435);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Segoe UI Emoji wink 64 4096.png"), 464);
+    EXPECT_EQ(registry.resourceId("sprites/animaatiot/riekko/riekko1.png"), 465);
+    EXPECT_EQ(registry.resourceId("sprites/dither.png"), 510);
+    EXPECT_EQ(registry.resourceId("sprites/miljoo/maasto/vesi/vesi001.jpg"), 540);
+    EXPECT_EQ(registry.resourceId("sprites/miljoo/taivasyo.png"), 554);
+    EXPECT_EQ(registry.resourceId("sprites/tolmero.png"), 555);
+}
+
+TEST(ResourceRegistry, UnknownNamesThrowOutOfRange) {
+    const ResourceRegistry registry;
+    EXPECT_THROW(registry.resourceId("sprites/missing.png"), std::out_of_range);
+    EXPECT_THROW(registry.resourceId(""), std::out_of_range);
+    // Exact names only: no case folding, no directory stripping.
+    EXPECT_THROW(registry.resourceId("sprites/Dither.png"), std::out_of_range);
+    EXPECT_THROW(registry.resourceId("shaders/SkyPixel.hlsl:main:ps_5_0"), std::out_of_range);
+    EXPECT_FALSE(resourceNameOfId(299).has_value());
+    EXPECT_FALSE(resourceNameOfId(556).has_value());
+}
+
+}  // namespace
+}  // namespace tolmero

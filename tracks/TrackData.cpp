@@ -1,0 +1,668 @@
+// The production's keyframe tracks: 36 named tracks of constant data.
+//
+// Each row is one key: {time in beats, x, y, z, kind}. Scalar tracks keep their
+// value in y (x carries an unused number, usually close to the key's time);
+// spatial tracks use x, y, z. kind is the multiplicity marker w: kCorner keys
+// are passed through with a corner, two at one time make a jump; kSmooth keys
+// only bend the curve. Keys are in non-decreasing time.
+
+#include "tracks/TrackSet.h"
+
+#include <cstddef>
+
+namespace tolmero {
+
+namespace {
+
+constexpr float kCorner = 3.0f;
+constexpr float kSmooth = 1.0f;
+
+struct Row {
+    float time;
+    float x;
+    float y;
+    float z;
+    float w;
+};
+
+// ---------------------------------------------------------------------------
+// Camera
+
+// Camera eye point in world units. Between cuts a shot is a corner key at each
+// end, with smooth keys bending the move in between; a cut is two corner keys
+// at one time. The eye stays low over the landscape (x, z in -0.5..0.5).
+//   intro sweep along the forest edge; dolly toward the ptarmigan while the
+//   logo forms; the girl standing; the girl walking by the water; a low shot
+//   over the water and a high wide one; the girl crying; tracking beside her
+//   past the stump; looking down on the growing twigs; the machines: overview,
+//   crane, excavator; the title walks; the fire seen from afar; the crane
+//   burning; an orbit of the machines; the girl crying; the burning girl.
+const Row kCameraPosition[] = {
+    {-0.329086f, -0.21798f, 0.00392f, 0.418076f, kSmooth},
+    {15.3502f, -0.22262f, 0.00282f, 0.38446f, kSmooth},
+    {31.978f, -0.19084f, 0.01195f, 0.36586f, kCorner},
+    {31.978f, -0.18657f, 0.00915f, 0.01551f, kCorner},
+    {45.0f, -0.1512f, 0.0083f, -0.0043f, kSmooth},
+    {60.0f, -0.1108f, 0.0074f, -0.0291f, kSmooth},
+    {72.0962f, -0.0861f, 0.0069f, -0.0452f, kCorner},
+    {72.0962f, 0.0905f, 0.0046f, -0.0415f, kCorner},
+    {84.0f, 0.0871f, 0.0043f, -0.0449f, kSmooth},
+    {96.8138f, 0.0822f, 0.0041f, -0.0488f, kCorner},
+    {96.8138f, -0.1251f, 0.0052f, 0.0468f, kCorner},
+    {114.0f, -0.1283f, 0.0049f, 0.0431f, kSmooth},
+    {130.374f, -0.1312f, 0.0046f, 0.0392f, kCorner},
+    {130.374f, -0.1583f, 0.00116554f, 0.0912f, kCorner},
+    {144.003f, -0.1545f, 0.0019f, 0.0871f, kCorner},
+    {144.003f, -0.359526f, 0.0236756f, 0.2163f, kCorner},
+    {159.87f, -0.3412f, 0.0221f, 0.1907f, kCorner},
+    {159.87f, 0.0983f, 0.0052f, -0.1698f, kCorner},
+    {168.104f, 0.0951f, 0.0049f, -0.1742f, kCorner},
+    {168.104f, -0.2142f, 0.0061f, -0.0318f, kCorner},
+    {180.0f, -0.1777f, 0.0059f, -0.012f, kSmooth},
+    {191.981f, -0.1326f, 0.0058f, 0.0207f, kCorner},
+    {191.981f, -0.2049f, 0.0215f, 0.025f, kCorner},
+    {200.0f, -0.2098f, 0.0188f, 0.0209f, kCorner},
+    {212.0f, -0.2251f, 0.0152f, 0.0168f, kSmooth},
+    {223.938f, -0.2436f, 0.0121f, 0.0152f, kCorner},
+    {223.938f, 0.1207f, 0.0098f, -0.1582f, kCorner},
+    {230.0f, 0.1365f, 0.0092f, -0.1706f, kSmooth},
+    {236.186f, 0.1523f, 0.0087f, -0.1831f, kCorner},
+    {236.186f, 0.2211f, 0.0072f, -0.2601f, kCorner},
+    {242.0f, 0.2168f, 0.007f, -0.2745f, kSmooth},
+    {247.951f, 0.2135f, 0.0069f, -0.2874f, kCorner},
+    {247.951f, 0.2921f, 0.0048f, -0.2137f, kCorner},
+    {255.899f, 0.2988f, 0.0052f, -0.2263f, kCorner},
+    {255.899f, 0.1202f, 0.0072f, -0.0082f, kCorner},
+    {266.0f, 0.1185f, 0.0071f, -0.0071f, kSmooth},
+    {278.0f, 0.1168f, 0.007f, -0.0063f, kSmooth},
+    {289.007f, 0.1151f, 0.0069f, -0.0054f, kCorner},
+    {289.007f, 0.1891f, 0.0127f, 0.1264f, kCorner},
+    {304.0f, 0.1763f, 0.0122f, 0.1121f, kSmooth},
+    {318.96f, 0.1648f, 0.0118f, 0.0987f, kCorner},
+    {318.96f, 0.2711f, 0.0064f, -0.2541f, kCorner},
+    {321.109f, 0.2702f, 0.0063f, -0.2563f, kCorner},
+    {321.109f, 0.3801f, 0.0093f, -0.1562f, kCorner},
+    {328.0f, 0.4183f, 0.0099f, -0.2046f, kSmooth},
+    {342.0f, 0.427464f, 0.0102f, -0.3126f, kSmooth},
+    {350.082f, 0.3952f, 0.0098f, -0.378826f, kCorner},
+    {350.082f, 0.0621f, 0.0039f, 0.0118f, kCorner},
+    {352.039f, 0.0607f, 0.0038f, 0.0101f, kCorner},
+    {352.039f, 0.1215f, 0.0097f, 0.1856f, kCorner},
+    {352.039f, 0.1822f, 0.0156f, 0.3611f, kCorner},
+    {362.0f, 0.1591f, 0.0131f, 0.3287f, kSmooth},
+    {370.0f, 0.1376f, 0.0112f, 0.2995f, kCorner},
+    {375.864f, 0.12279f, 0.00993f, 0.27542f, kSmooth},
+};
+
+// Camera yaw in radians (y), turning about the vertical axis; each shot keeps
+// the turn count of its own framing, so values leave -pi..pi.
+const Row kCameraXAngle[] = {
+    {31.978f, 31.978f, 4.603f, 0.0f, kCorner},
+    {31.978f, 31.978f, 5.43971f, 0.0f, kCorner},
+    {52.0f, 52.0f, 4.10382f, 0.0f, kSmooth},
+    {72.0962f, 72.0962f, 4.40088f, 0.0f, kCorner},
+    {72.0962f, 72.0962f, 2.46888f, 0.0f, kCorner},
+    {96.8138f, 96.8138f, 2.50724f, 0.0f, kCorner},
+    {96.8138f, 96.8138f, -0.499347f, 0.0f, kCorner},
+    {114.0f, 114.0f, -0.497162f, 0.0f, kSmooth},
+    {130.374f, 130.374f, -0.509592f, 0.0f, kCorner},
+    {130.374f, 130.374f, -2.26138f, 0.0f, kCorner},
+    {144.003f, 144.003f, -2.24447f, 0.0f, kCorner},
+    {144.003f, 144.003f, -2.15011f, 0.0f, kCorner},
+    {159.87f, 159.87f, -2.101f, 0.0f, kCorner},
+    {159.87f, 159.87f, 2.59764f, 0.0f, kCorner},
+    {168.055f, 168.055f, 2.60827f, 0.0f, kCorner},
+    {168.055f, 168.055f, -5.72348f, 0.0f, kCorner},
+    {191.981f, 191.981f, -5.71135f, 0.0f, kCorner},
+    {191.981f, 191.981f, 12.6174f, 0.0f, kCorner},
+    {223.938f, 223.938f, 11.6929f, 0.0f, kCorner},
+    {223.938f, 223.938f, -2.29402f, 0.0f, kCorner},
+    {236.186f, 236.186f, -2.39904f, 0.0f, kCorner},
+    {236.186f, 236.186f, -2.90598f, 0.0f, kCorner},
+    {247.951f, 247.951f, -2.52911f, 0.0f, kCorner},
+    {247.951f, 247.951f, 2.22046f, 0.0f, kCorner},
+    {255.899f, 255.899f, 1.98752f, 0.0f, kCorner},
+    {255.899f, 255.899f, 2.37358f, 0.0f, kCorner},
+    {289.007f, 289.007f, 2.34398f, 0.0f, kCorner},
+    {318.96f, 318.96f, 2.62735f, 0.0f, kSmooth},
+    {321.109f, 321.109f, 2.62314f, 0.0f, kCorner},
+    {321.109f, 321.109f, 2.45306f, 0.0f, kCorner},
+    {335.5f, 335.5f, 1.74867f, 0.0f, kSmooth},
+    {350.082f, 350.082f, 0.953741f, 0.0f, kCorner},
+    {350.082f, 350.082f, -3.71755f, 0.0f, kCorner},
+    {366.048f, 366.048f, -3.76228f, 0.0f, kSmooth},
+};
+
+// Camera pitch in radians (y); positive tilts the view down.
+const Row kCameraYAngle[] = {
+    {0.279733f, 0.279733f, -0.161694f, 0.0f, kSmooth},
+    {8.41f, 8.41f, -0.118762f, 0.0f, kSmooth},
+    {16.5f, 16.5f, 0.0310279f, 0.0f, kSmooth},
+    {24.3f, 24.3f, -0.129245f, 0.0f, kSmooth},
+    {31.978f, 31.978f, -0.253706f, 0.0f, kCorner},
+    {31.978f, 31.978f, 0.0457175f, 0.0f, kCorner},
+    {52.0f, 52.0f, 0.0230668f, 0.0f, kSmooth},
+    {72.0962f, 72.0962f, 0.00964239f, 0.0f, kCorner},
+    {72.0962f, 72.0962f, -0.0146031f, 0.0f, kCorner},
+    {96.8138f, 96.8138f, -0.0278357f, 0.0f, kCorner},
+    {96.8138f, 96.8138f, -0.00368346f, 0.0f, kCorner},
+    {130.374f, 130.374f, -0.0171149f, 0.0f, kCorner},
+    {130.374f, 130.374f, -0.0816618f, 0.0f, kCorner},
+    {144.003f, 144.003f, 0.0756786f, 0.0f, kCorner},
+    {159.87f, 159.87f, 0.014432f, 0.0f, kCorner},
+    {168.055f, 168.055f, 0.00931892f, 0.0f, kCorner},
+    {168.055f, 168.055f, 0.00999065f, 0.0f, kCorner},
+    {180.0f, 180.0f, 0.00666056f, 0.0f, kSmooth},
+    {191.981f, 191.981f, 0.00499545f, 0.0f, kCorner},
+    {191.981f, 191.981f, 0.682114f, 0.0f, kCorner},
+    {223.938f, 223.938f, 0.123725f, 0.0f, kCorner},
+    {223.938f, 223.938f, 0.0291152f, 0.0f, kSmooth},
+    {236.186f, 236.186f, 0.0201501f, 0.0f, kCorner},
+    {247.951f, 247.951f, 0.0240608f, 0.0f, kCorner},
+    {247.951f, 247.951f, 0.0129734f, 0.0f, kCorner},
+    {255.899f, 255.899f, 0.0196624f, 0.0f, kCorner},
+    {255.899f, 255.899f, 0.041474f, 0.0f, kCorner},
+    {289.007f, 289.007f, 0.0429151f, 0.0f, kSmooth},
+    {321.109f, 321.109f, 0.0248109f, 0.0f, kSmooth},
+    {350.082f, 350.082f, 0.0312583f, 0.0f, kCorner},
+    {350.082f, 350.082f, -0.0200453f, 0.0f, kCorner},
+    {374.175f, 374.175f, -0.0803304f, 0.0f, kSmooth},
+};
+
+// Vertical field of view in degrees (y).
+const Row kFieldOfView[] = {
+    {31.978f, 113.713f, 24.0996f, 0.0f, kCorner},
+    {31.978f, 38.5052f, 16.5556f, 0.0f, kCorner},
+    {96.8138f, 96.8176f, 16.5691f, 0.0f, kCorner},
+    {96.8138f, 101.459f, 17.5979f, 0.0f, kCorner},
+    {109.443f, 122.979f, 17.8046f, 0.0f, kSmooth},
+    {130.374f, 127.761f, 19.7672f, 0.0f, kCorner},
+    {144.003f, 134.765f, 19.7435f, 0.0f, kCorner},
+    {144.003f, 176.174f, 36.5332f, 0.0f, kCorner},
+    {159.87f, 160.117f, 36.3776f, 0.0f, kCorner},
+    {159.87f, 182.512f, 13.9535f, 0.0f, kCorner},
+    {168.055f, 168.292f, 13.9594f, 0.0f, kCorner},
+    {168.055f, 178.52f, 16.8652f, 0.0f, kCorner},
+    {191.981f, 189.55f, 52.1785f, 0.0f, kCorner},
+    {223.938f, 202.303f, 52.0453f, 0.0f, kCorner},
+    {255.899f, 255.795f, 52.1969f, 0.0f, kCorner},
+    {255.899f, 259.916f, 45.1476f, 0.0f, kCorner},
+    {264.122f, 259.147f, 45.3283f, 0.0f, kSmooth},
+};
+
+// Whether the fire burns (y > 0): switches on at beat 289.007.
+const Row kFlamesEnabled[] = {
+    {289.007f, 77.8877f, -0.168139f, 0.0f, kCorner},
+    {289.007f, 296.923f, 0.996703f, 0.0f, kCorner},
+};
+
+// ---------------------------------------------------------------------------
+// Machines. Angles in radians (y); positions at 1/200 of world scale.
+
+const Row kKaivinAngle[] = {{232.216f, 20.389f, 0.380559f, 0.0f, kSmooth}};
+const Row kKaivinPos[] = {{267.967f, 0.242946f, 0.00000896002f, -0.251233f, kSmooth}};
+const Row kKoneAngle[] = {{266.33f, 270.949f, -0.942338f, 0.0f, kSmooth}};
+const Row kKouraPos[] = {{292.188f, 0.235132f, 0.0000301205f, -0.317865f, kSmooth}};
+const Row kRekkaAngle[] = {{286.749f, 286.749f, 1.34102f, 0.0f, kSmooth}};
+const Row kRekkaPos[] = {{322.584f, 0.306005f, -0.0000348315f, -0.294834f, kSmooth}};
+
+// Excavator boom: raise and lower through the dig cycles.
+const Row kKauha1[] = {
+    {222.844f, 222.844f, 0.0f, 0.0f, kSmooth},
+    {229.5f, 229.5f, -0.42f, 0.0f, kSmooth},
+    {236.1f, 236.1f, 0.235584f, 0.0f, kSmooth},
+    {243.0f, 243.0f, -0.71f, 0.0f, kSmooth},
+    {251.2f, 251.2f, 0.12f, 0.0f, kSmooth},
+    {259.6f, 259.6f, -0.88f, 0.0f, kSmooth},
+    {268.3f, 268.3f, 0.05f, 0.0f, kSmooth},
+    {276.9f, 276.9f, -1.05107f, 0.0f, kSmooth},
+    {286.0f, 286.0f, 0.18f, 0.0f, kSmooth},
+    {295.4f, 295.4f, -0.63f, 0.0f, kSmooth},
+    {305.1f, 305.1f, 0.21f, 0.0f, kSmooth},
+    {316.2f, 316.2f, -0.94f, 0.0f, kSmooth},
+    {327.5f, 327.5f, 0.02f, 0.0f, kSmooth},
+    {338.3f, 338.3f, -0.77f, 0.0f, kSmooth},
+    {349.6f, 349.6f, 0.15f, 0.0f, kSmooth},
+    {360.8f, 360.8f, -0.58f, 0.0f, kSmooth},
+    {374.0f, 374.0f, 0.11f, 0.0f, kSmooth},
+    {392.5f, 392.5f, -0.35f, 0.0f, kSmooth},
+    {418.481f, 418.481f, -0.12f, 0.0f, kSmooth},
+};
+
+// Excavator stick: reach out and pull in.
+const Row kKauha2[] = {
+    {223.938f, 223.938f, 0.2f, 0.0f, kSmooth},
+    {238.7f, 238.7f, 1.12f, 0.0f, kSmooth},
+    {246.5f, 246.5f, -0.21f, 0.0f, kSmooth},
+    {262.4f, 262.4f, 1.52224f, 0.0f, kSmooth},
+    {275.0f, 275.0f, 0.08f, 0.0f, kSmooth},
+    {290.3f, 290.3f, 1.31f, 0.0f, kSmooth},
+    {304.6f, 304.6f, -0.362437f, 0.0f, kSmooth},
+    {318.2f, 318.2f, 0.94f, 0.0f, kSmooth},
+    {333.9f, 333.9f, 0.11f, 0.0f, kSmooth},
+    {348.0f, 348.0f, 1.27f, 0.0f, kSmooth},
+    {366.4f, 366.4f, 0.33f, 0.0f, kSmooth},
+    {389.1f, 389.1f, 0.86f, 0.0f, kSmooth},
+    {412.322f, 412.322f, 0.45f, 0.0f, kSmooth},
+};
+
+// Excavator bucket: curl to fill, open to dump.
+const Row kKauha3[] = {
+    {232.158f, 232.158f, -0.1f, 0.0f, kSmooth},
+    {258.3f, 258.3f, -0.652388f, 0.0f, kSmooth},
+    {281.9f, 281.9f, 0.0724875f, 0.0f, kSmooth},
+    {307.7f, 307.7f, -0.48f, 0.0f, kSmooth},
+    {331.2f, 331.2f, -0.05f, 0.0f, kSmooth},
+    {356.5f, 356.5f, -0.59f, 0.0f, kSmooth},
+    {384.0f, 384.0f, -0.2f, 0.0f, kSmooth},
+    {409.182f, 409.182f, -0.31f, 0.0f, kSmooth},
+};
+
+// Crane slew about the vertical axis: working swings first, then the crane
+// whirls round several turns one way and back the other while the forest burns.
+const Row kKoura1[] = {
+    {223.938f, 223.938f, 0.0f, 0.0f, kSmooth},
+    {236.5f, 236.5f, -1.2f, 0.0f, kSmooth},
+    {249.8f, 249.8f, 0.8f, 0.0f, kSmooth},
+    {260.3f, 260.3f, -0.5f, 0.0f, kSmooth},
+    {271.186f, 271.186f, 1.1f, 0.0f, kSmooth},
+    {271.186f, 271.186f, 1.35f, 0.0f, kSmooth},
+    {283.4f, 283.4f, 0.2f, 0.0f, kSmooth},
+    {298.0f, 298.0f, 3.6f, 0.0f, kSmooth},
+    {314.5f, 314.5f, 8.9f, 0.0f, kSmooth},
+    {329.2f, 329.2f, 13.3455f, 0.0f, kSmooth},
+    {347.8f, 347.8f, 4.1f, 0.0f, kSmooth},
+    {368.3f, 368.3f, -6.2f, 0.0f, kSmooth},
+    {389.5f, 389.5f, -11.0947f, 0.0f, kSmooth},
+    {406.67f, 406.67f, -9.8f, 0.0f, kSmooth},
+};
+
+// Crane boom lift.
+const Row kKoura2[] = {
+    {223.938f, 223.938f, 0.1f, 0.0f, kSmooth},
+    {233.4f, 233.4f, 0.45f, 0.0f, kSmooth},
+    {244.1f, 244.1f, -0.2f, 0.0f, kSmooth},
+    {254.7f, 254.7f, 0.616617f, 0.0f, kSmooth},
+    {265.2f, 265.2f, -0.05f, 0.0f, kSmooth},
+    {277.9f, 277.9f, 0.38f, 0.0f, kSmooth},
+    {289.6f, 289.6f, -0.496617f, 0.0f, kSmooth},
+    {301.3f, 301.3f, 0.27f, 0.0f, kSmooth},
+    {313.8f, 313.8f, -0.14f, 0.0f, kSmooth},
+    {326.0f, 326.0f, 0.52f, 0.0f, kSmooth},
+    {338.5f, 338.5f, -0.31f, 0.0f, kSmooth},
+    {351.2f, 351.2f, 0.44f, 0.0f, kSmooth},
+    {366.9f, 366.9f, -0.08f, 0.0f, kSmooth},
+    {386.4f, 386.4f, 0.29f, 0.0f, kSmooth},
+    {408.39f, 408.39f, 0.05f, 0.0f, kSmooth},
+};
+
+// Crane second boom joint.
+const Row kKoura3[] = {
+    {226.689f, 226.689f, 0.0f, 0.0f, kSmooth},
+    {237.2f, 237.2f, 0.52f, 0.0f, kSmooth},
+    {248.0f, 248.0f, -0.31f, 0.0f, kSmooth},
+    {258.9f, 258.9f, 0.730412f, 0.0f, kSmooth},
+    {270.1f, 270.1f, -0.12f, 0.0f, kSmooth},
+    {281.6f, 281.6f, 0.47f, 0.0f, kSmooth},
+    {293.0f, 293.0f, -0.638908f, 0.0f, kSmooth},
+    {305.3f, 305.3f, 0.18f, 0.0f, kSmooth},
+    {317.4f, 317.4f, -0.43f, 0.0f, kSmooth},
+    {330.1f, 330.1f, 0.61f, 0.0f, kSmooth},
+    {342.6f, 342.6f, -0.22f, 0.0f, kSmooth},
+    {355.0f, 355.0f, 0.39f, 0.0f, kSmooth},
+    {371.3f, 371.3f, -0.5f, 0.0f, kSmooth},
+    {392.7f, 392.7f, 0.26f, 0.0f, kSmooth},
+    {415.195f, 415.195f, -0.09f, 0.0f, kSmooth},
+};
+
+// Crane outer boom.
+const Row kKoura4[] = {
+    {226.087f, 226.087f, 0.0f, 0.0f, kSmooth},
+    {240.3f, 240.3f, 0.74f, 0.0f, kSmooth},
+    {255.6f, 255.6f, -0.52f, 0.0f, kSmooth},
+    {270.8f, 270.8f, 1.06919f, 0.0f, kSmooth},
+    {287.2f, 287.2f, -0.31f, 0.0f, kSmooth},
+    {303.5f, 303.5f, 0.86f, 0.0f, kSmooth},
+    {319.1f, 319.1f, -0.978581f, 0.0f, kSmooth},
+    {335.4f, 335.4f, 0.41f, 0.0f, kSmooth},
+    {352.0f, 352.0f, -0.63f, 0.0f, kSmooth},
+    {369.7f, 369.7f, 0.92f, 0.0f, kSmooth},
+    {394.2f, 394.2f, -0.27f, 0.0f, kSmooth},
+    {421.076f, 421.076f, 0.15f, 0.0f, kSmooth},
+};
+
+// Grapple open and close.
+const Row kKoura5[] = {
+    {225.279f, 225.279f, 0.3f, 0.0f, kSmooth},
+    {238.6f, 238.6f, 2.12026f, 0.0f, kSmooth},
+    {251.4f, 251.4f, -0.4f, 0.0f, kSmooth},
+    {264.7f, 264.7f, 1.65f, 0.0f, kSmooth},
+    {278.3f, 278.3f, -1.25041f, 0.0f, kSmooth},
+    {291.5f, 291.5f, 1.2f, 0.0f, kSmooth},
+    {305.0f, 305.0f, -0.8f, 0.0f, kSmooth},
+    {318.7f, 318.7f, 1.9f, 0.0f, kSmooth},
+    {333.2f, 333.2f, -0.2f, 0.0f, kSmooth},
+    {349.8f, 349.8f, 1.4f, 0.0f, kSmooth},
+    {377.1f, 377.1f, -0.9f, 0.0f, kSmooth},
+    {412.623f, 412.623f, 0.6f, 0.0f, kSmooth},
+};
+
+// ---------------------------------------------------------------------------
+// Character sprite
+
+// Frame of the character sprite (y, truncated): the ptarmigan (frames 0-2) on
+// smooth keys that swing about the frames so the curve stays within them; the
+// low keys just before the first corner key hold the curve down until that key
+// pulls it up almost at once. From there corner keys only: holds, and walk
+// cycles that climb through a frame range and jump back.
+const Row kSpriteFrame[] = {
+    {31.978f, 31.978f, 0.4f, 0.0f, kSmooth},
+    {34.9f, 34.9f, -0.3f, 0.0f, kSmooth},
+    {37.9f, 37.9f, 3.4f, 0.0f, kSmooth},
+    {40.8f, 40.8f, -1.5f, 0.0f, kSmooth},
+    {43.7f, 43.7f, 4.8f, 0.0f, kSmooth},
+    {46.7f, 46.7f, -2.7f, 0.0f, kSmooth},
+    {49.6f, 49.6f, 6.0f, 0.0f, kSmooth},
+    {52.6f, 52.6f, -3.49f, 0.0f, kSmooth},
+    {55.5f, 55.5f, 6.4f, 0.0f, kSmooth},
+    {58.5f, 58.5f, -3.7f, 0.0f, kSmooth},
+    {63.9f, 63.9f, 5.12f, 0.0f, kSmooth},
+    {64.8931f, 64.8931f, -3.6f, 0.0f, kSmooth},
+    {64.8931f, 64.8931f, 14.6f, 0.0f, kCorner},
+    {96.8138f, 96.8138f, 14.62f, 0.0f, kCorner},
+    {100.068f, 100.068f, 14.65f, 0.0f, kCorner},
+    {102.883f, 102.883f, 26.6f, 0.0f, kCorner},
+    {102.883f, 102.883f, 15.0f, 0.0f, kCorner},
+    {106.04f, 106.04f, 26.6f, 0.0f, kCorner},
+    {106.04f, 106.04f, 15.0f, 0.0f, kCorner},
+    {108.94f, 108.94f, 26.6f, 0.0f, kCorner},
+    {108.94f, 108.94f, 15.0f, 0.0f, kCorner},
+    {112.012f, 112.012f, 26.6f, 0.0f, kCorner},
+    {112.012f, 112.012f, 15.0f, 0.0f, kCorner},
+    {115.168f, 115.168f, 26.6f, 0.0f, kCorner},
+    {115.168f, 115.168f, 15.0f, 0.0f, kCorner},
+    {118.58f, 118.58f, 26.6f, 0.0f, kCorner},
+    {118.58f, 118.58f, 15.0f, 0.0f, kCorner},
+    {121.907f, 121.907f, 26.6f, 0.0f, kCorner},
+    {121.907f, 121.907f, 15.0f, 0.0f, kCorner},
+    {124.04f, 124.04f, 26.6f, 0.0f, kCorner},
+    {124.04f, 124.04f, 8.4f, 0.0f, kCorner},
+    {126.876f, 126.876f, 14.1f, 0.0f, kCorner},
+    {126.876f, 126.876f, 3.2f, 0.0f, kCorner},
+    {130.374f, 130.374f, 14.2f, 0.0f, kCorner},
+    {165.905f, 165.905f, 14.2f, 0.0f, kCorner},
+    {165.905f, 165.905f, 27.0f, 0.0f, kCorner},
+    {168.104f, 168.104f, 30.9f, 0.0f, kCorner},
+    {168.104f, 168.104f, 31.0f, 0.0f, kCorner},
+    {171.017f, 171.017f, 38.6f, 0.0f, kCorner},
+    {171.017f, 171.017f, 31.0f, 0.0f, kCorner},
+    {174.114f, 174.114f, 38.6f, 0.0f, kCorner},
+    {174.114f, 174.114f, 31.0f, 0.0f, kCorner},
+    {176.964f, 176.964f, 38.6f, 0.0f, kCorner},
+    {176.964f, 176.964f, 31.0f, 0.0f, kCorner},
+    {180.017f, 180.017f, 38.6f, 0.0f, kCorner},
+    {180.017f, 180.017f, 31.0f, 0.0f, kCorner},
+    {182.999f, 182.999f, 38.6f, 0.0f, kCorner},
+    {182.999f, 182.999f, 31.0f, 0.0f, kCorner},
+    {185.982f, 185.982f, 38.6f, 0.0f, kCorner},
+    {185.982f, 185.982f, 31.0f, 0.0f, kCorner},
+    {188.968f, 188.968f, 38.6f, 0.0f, kCorner},
+    {188.968f, 188.968f, 31.0f, 0.0f, kCorner},
+    {191.999f, 191.999f, 38.6f, 0.0f, kCorner},
+    {191.999f, 191.999f, 26.9f, 0.0f, kCorner},
+    {255.899f, 255.899f, 15.3f, 0.0f, kCorner},
+    {259.033f, 259.033f, 26.5f, 0.0f, kCorner},
+    {259.033f, 259.033f, 15.0f, 0.0f, kCorner},
+    {261.983f, 261.983f, 26.5f, 0.0f, kCorner},
+    {261.983f, 261.983f, 15.0f, 0.0f, kCorner},
+    {264.984f, 264.984f, 26.5f, 0.0f, kCorner},
+    {264.984f, 264.984f, 15.0f, 0.0f, kCorner},
+    {267.934f, 267.934f, 26.5f, 0.0f, kCorner},
+    {267.934f, 267.934f, 15.0f, 0.0f, kCorner},
+    {270.572f, 270.572f, 26.5f, 0.0f, kCorner},
+    {270.572f, 270.572f, 15.0f, 0.0f, kCorner},
+    {273.625f, 273.625f, 26.5f, 0.0f, kCorner},
+    {273.625f, 273.625f, 15.0f, 0.0f, kCorner},
+    {276.264f, 276.264f, 26.5f, 0.0f, kCorner},
+    {276.264f, 276.264f, 15.0f, 0.0f, kCorner},
+    {279.007f, 279.007f, 26.5f, 0.0f, kCorner},
+    {279.007f, 279.007f, 15.0f, 0.0f, kCorner},
+    {282.059f, 282.059f, 26.5f, 0.0f, kCorner},
+    {282.059f, 282.059f, 15.0f, 0.0f, kCorner},
+    {284.957f, 284.957f, 26.5f, 0.0f, kCorner},
+    {284.957f, 284.957f, 14.9f, 0.0f, kCorner},
+    {287.014f, 287.014f, 23.5f, 0.0f, kCorner},
+    {287.014f, 287.014f, 27.3f, 0.0f, kCorner},
+    {289.007f, 289.007f, 27.4f, 0.0f, kCorner},
+    {289.007f, 289.007f, 29.9f, 0.0f, kCorner},
+    {350.082f, 350.082f, 29.95f, 0.0f, kCorner},
+    {350.082f, 350.082f, 30.8f, 0.0f, kCorner},
+    {352.039f, 352.039f, 30.85f, 0.0f, kCorner},
+    {352.039f, 352.039f, 39.3f, 0.0f, kCorner},
+    {354.75f, 354.75f, 44.9f, 0.0f, kCorner},
+    {354.75f, 354.75f, 39.3f, 0.0f, kCorner},
+    {357.894f, 357.894f, 44.9f, 0.0f, kCorner},
+    {357.894f, 357.894f, 39.3f, 0.0f, kCorner},
+    {361.024f, 361.024f, 44.9f, 0.0f, kCorner},
+    {361.024f, 361.024f, 39.3f, 0.0f, kCorner},
+    {363.958f, 363.958f, 44.9f, 0.0f, kCorner},
+    {363.958f, 363.958f, 39.3f, 0.0f, kCorner},
+    {366.961f, 366.961f, 44.9f, 0.0f, kCorner},
+    {366.961f, 366.961f, 39.3f, 0.0f, kCorner},
+    {369.895f, 369.895f, 44.9f, 0.0f, kCorner},
+    {369.895f, 369.895f, 39.3f, 0.0f, kCorner},
+    {373.108f, 373.108f, 44.9f, 0.0f, kCorner},
+    {373.108f, 373.108f, 39.3f, 0.0f, kCorner},
+    {375.971f, 375.971f, 44.9f, 0.0f, kCorner},
+    {375.971f, 375.971f, 39.3f, 0.0f, kCorner},
+    {379.114f, 379.114f, 44.9f, 0.0f, kCorner},
+    {379.114f, 379.114f, 39.3f, 0.0f, kCorner},
+    {382.048f, 382.048f, 44.9f, 0.0f, kCorner},
+    {382.048f, 382.048f, 39.3f, 0.0f, kCorner},
+    {384.982f, 384.982f, 44.9f, 0.0f, kCorner},
+    {384.982f, 384.982f, 39.3f, 0.0f, kCorner},
+    {387.915f, 387.915f, 44.9f, 0.0f, kCorner},
+    {387.915f, 387.915f, 39.3f, 0.0f, kCorner},
+    {390.988f, 390.988f, 44.9f, 0.0f, kCorner},
+    {390.988f, 390.988f, 39.3f, 0.0f, kCorner},
+    {394.061f, 394.061f, 44.9f, 0.0f, kCorner},
+    {394.061f, 394.061f, 39.3f, 0.0f, kCorner},
+    {396.925f, 396.925f, 44.9f, 0.0f, kCorner},
+    {396.925f, 396.925f, 39.3f, 0.0f, kCorner},
+    {399.998f, 399.998f, 44.9f, 0.0f, kCorner},
+    {399.998f, 399.998f, 39.3f, 0.0f, kCorner},
+    {403.002f, 403.002f, 44.9f, 0.0f, kCorner},
+    {403.002f, 403.002f, 39.3f, 0.0f, kCorner},
+    {405.935f, 405.935f, 44.9f, 0.0f, kCorner},
+    {405.935f, 405.935f, 39.3f, 0.0f, kCorner},
+    {408.869f, 408.869f, 44.9f, 0.0f, kCorner},
+    {408.869f, 408.869f, 39.3f, 0.0f, kCorner},
+    {411.872f, 411.872f, 44.9f, 0.0f, kCorner},
+    {411.872f, 411.872f, 39.3f, 0.0f, kCorner},
+    {415.085f, 415.085f, 44.9f, 0.0f, kCorner},
+};
+
+// Foot point of the character sprite. While the girl is not in the picture
+// she waits far outside the landscape and high above it.
+const Row kSpritePosition[] = {
+    {46.6513f, 0.0387275f, 0.000728942f, -0.147519f, kCorner},
+    {58.0f, 0.0412f, 0.00081f, -0.1368f, kSmooth},
+    {70.2098f, 0.0455f, 0.00079f, -0.1264f, kCorner},
+    {70.2098f, 2.01365f, 0.5f, -1.05543f, kCorner},
+    {70.2098f, 0.0521f, 0.00066f, -0.0897f, kCorner},
+    {96.8138f, 0.0524f, 0.00068f, -0.0893f, kCorner},
+    {96.8138f, -0.0861f, 0.00102f, 0.1183f, kCorner},
+    {114.0f, -0.0952f, 0.0011f, 0.1041f, kSmooth},
+    {130.374f, -0.1027f, 0.00113f, 0.0902f, kCorner},
+    {130.374f, -0.1203f, 0.00094f, 0.0598f, kCorner},
+    {159.87f, -0.1203f, 0.00094f, 0.0598f, kCorner},
+    {159.87f, 0.0732f, 0.0000204984f, -0.2113f, kCorner},
+    {168.104f, 0.0732f, 0.0000204984f, -0.2113f, kCorner},
+    {168.104f, -0.2467f, 0.00088f, 0.0187f, kCorner},
+    {180.0f, -0.2102f, 0.00079f, 0.0385f, kSmooth},
+    {191.981f, -0.1651f, 0.00076f, 0.0712f, kCorner},
+    {191.981f, -1.9152f, 1.14168f, 1.71704f, kCorner},
+    {255.899f, -1.85f, 1.14f, 1.6f, kCorner},
+    {255.899f, 0.0712f, 0.00061f, -0.0712f, kCorner},
+    {264.122f, 0.0723f, 0.00063f, -0.0458f, kCorner},
+    {264.122f, 0.0785f, 0.00058f, -0.0617f, kCorner},
+    {264.122f, 0.0934f, 0.00055f, -0.0689f, kCorner},
+    {272.139f, 0.0911f, 0.00059f, -0.0421f, kCorner},
+    {272.139f, 0.0538f, 0.00068f, -0.0663f, kCorner},
+    {280.051f, 0.0561f, 0.00071f, -0.0398f, kCorner},
+    {280.051f, 0.0787f, 0.00064f, -0.0702f, kCorner},
+    {287.014f, 0.0776f, 0.00066f, -0.0561f, kCorner},
+    {287.014f, 0.0441f, 0.00074f, -0.0151f, kCorner},
+    {318.96f, 0.0449f, 0.00074f, -0.0143f, kCorner},
+    {321.109f, 0.0451f, 0.00075f, -0.014f, kCorner},
+    {352.039f, 0.0458193f, 0.000750397f, -0.0132791f, kCorner},
+    {352.039f, 0.093173f, 0.000766809f, 0.248446f, kCorner},
+};
+
+// ---------------------------------------------------------------------------
+// Character sprite size (y, world units of the quad's height).
+
+const Row kSpriteSize[] = {
+    {-2.41817f, -2.41817f, 0.0241642f, 0.0f, kSmooth},
+    {-1.6226f, -2.07729f, 0.0102273f, 0.0f, kCorner},
+    {2.43369f, 3.01974f, 0.0102518f, 0.0f, kSmooth},
+    {31.978f, 31.8205f, 0.0131258f, 0.0f, kCorner},
+    {96.8138f, 96.5705f, 0.0083866f, 0.0f, kCorner},
+    {168.104f, 167.152f, 0.00839382f, 0.0f, kCorner},
+    {168.104f, 171.822f, 0.0107553f, 0.0f, kCorner},
+};
+
+// ---------------------------------------------------------------------------
+// Sequencing and effects
+
+// Bloom strength (y).
+const Row kBloom[] = {
+    {-0.070832f, 2.57957f, 1.99589f, 0.0f, kSmooth},
+    {5.18962f, 3.5331f, 1.2094f, 0.0f, kSmooth},
+    {31.978f, 15.8084f, 1.11479f, 0.0f, kCorner},
+    {31.978f, 36.9825f, 1.05641f, 0.0f, kCorner},
+    {191.981f, 192.22f, 1.05599f, 0.0f, kCorner},
+    {199.641f, 199.641f, 1.057f, 0.0f, kSmooth},
+    {213.041f, 205.438f, 1.29821f, 0.0f, kSmooth},
+    {220.875f, 215.873f, 1.17982f, 0.0f, kSmooth},
+    {224.111f, 217.729f, 1.0581f, 0.0f, kCorner},
+    {289.007f, 288.791f, 1.05107f, 0.0f, kCorner},
+    {289.007f, 289.257f, 1.26853f, 0.0f, kCorner},
+    {318.96f, 318.842f, 1.26853f, 0.0f, kSmooth},
+    {383.054f, 392.189f, 1.19604f, 0.0f, kSmooth},
+    {401.256f, 405.583f, 1.99341f, 0.0f, kSmooth},
+    {415.637f, 413.728f, 3.55189f, 0.0f, kSmooth},
+};
+
+// Logo particle activation (y): the logo forms as it rises to 1 and blows away
+// as it passes on toward 2.
+const Row kLogoActivation[] = {
+    {36.7091f, 5.80363f, -0.29667f, 0.0f, kSmooth},
+    {46.835f, 46.6644f, 1.00073f, 0.0f, kCorner},
+    {59.0342f, 59.9726f, 1.01886f, 0.0f, kCorner},
+    {65.3458f, 24.9942f, 2.06495f, 0.0f, kSmooth},
+};
+
+// Scene index (y, clamped to 0..3 and truncated): 2, 0, 1, 0, 3.
+const Row kScene[] = {
+    {-1.14396f, 9.39305f, 2.42954f, 3.60073f, kSmooth},
+    {-0.068995f, -0.0265053f, 2.43636f, 0.0f, kCorner},
+    {31.978f, 31.1509f, 2.45266f, 0.0f, kCorner},
+    {31.978f, 33.9374f, 0.544825f, 0.0f, kCorner},
+    {96.8138f, 36.0639f, 0.564762f, 0.0f, kCorner},
+    {96.8138f, 96.8264f, 1.08731f, 0.0f, kCorner},
+    {159.87f, 112.95f, 1.08731f, 0.0f, kCorner},
+    {159.87f, 171.589f, 0.199341f, 0.0f, kCorner},
+    {224.111f, 199.75f, 0.217463f, 0.0f, kCorner},
+    {224.111f, 236.224f, 3.13508f, 0.0f, kSmooth},
+};
+
+// Twig growth around the stump (y).
+const Row kStumpGrowth[] = {
+    {191.981f, 12.2059f, 1.41572f, 0.0f, kSmooth},
+    {194.016f, 204.987f, 1.01483f, 0.0f, kSmooth},
+    {224.111f, 19.7425f, 0.437896f, 0.0f, kSmooth},
+};
+
+// Foot point of the stump (x, y, z); it stands in place from 168.104 to 224.111.
+const Row kStumpPosition[] = {
+    {168.104f, 0.614035f, 0.389091f, -1.64522f, kCorner},
+    {168.104f, -0.205992f, -0.0000426061f, 0.0467105f, kCorner},
+    {224.111f, -0.205977f, -0.0000674249f, 0.0465679f, kCorner},
+    {224.111f, 0.868421f, 0.311357f, -1.94384f, kCorner},
+};
+
+// Title card (y, truncated; only 0 to 3 draw a card): none, 0, 1, 2, 3, none.
+const Row kTitle[] = {
+    {255.899f, 251.142f, -5.00257f, 0.0f, kCorner},
+    {255.899f, 256.643f, -0.790896f, 0.0f, kCorner},
+    {264.122f, 261.123f, -0.790896f, 0.0f, kCorner},
+    {264.122f, 265.901f, 1.31494f, 0.0f, kCorner},
+    {272.139f, 31.2233f, 1.2829f, 0.0f, kCorner},
+    {272.139f, 291.238f, 2.51828f, 0.0f, kCorner},
+    {280.051f, 276.308f, 2.63861f, 0.0f, kCorner},
+    {280.051f, 282.024f, 3.72161f, 0.0f, kCorner},
+    {287.014f, 286.546f, 3.60128f, 0.0f, kCorner},
+    {287.014f, 289.787f, 6.12828f, 0.0f, kCorner},
+};
+
+template <std::size_t N>
+Track toTrack(const Row (&rows)[N]) {
+    Track track;
+    track.reserve(N);
+    for (const Row& row : rows) {
+        track.push_back(TrackKey{row.time, TrackValue{row.x, row.y, row.z, row.w}});
+    }
+    return track;
+}
+
+std::map<std::string, Track, std::less<>> buildTracks() {
+    std::map<std::string, Track, std::less<>> tracks;
+    tracks.emplace("Camera position", toTrack(kCameraPosition));
+    tracks.emplace("Camera x angle", toTrack(kCameraXAngle));
+    tracks.emplace("Camera y angle", toTrack(kCameraYAngle));
+    tracks.emplace("Field of view", toTrack(kFieldOfView));
+    tracks.emplace("Flames enabled", toTrack(kFlamesEnabled));
+    tracks.emplace("Kaivin angle", toTrack(kKaivinAngle));
+    tracks.emplace("Kaivin pos", toTrack(kKaivinPos));
+    // The machines' wheels never turn: their tracks exist without keys.
+    tracks.emplace("Kaivurirenkaat 1", Track{});
+    tracks.emplace("Kaivurirenkaat 2", Track{});
+    tracks.emplace("Kauha 1", toTrack(kKauha1));
+    tracks.emplace("Kauha 2", toTrack(kKauha2));
+    tracks.emplace("Kauha 3", toTrack(kKauha3));
+    tracks.emplace("Kone angle", toTrack(kKoneAngle));
+    tracks.emplace("Koura 1", toTrack(kKoura1));
+    tracks.emplace("Koura 2", toTrack(kKoura2));
+    tracks.emplace("Koura 3", toTrack(kKoura3));
+    tracks.emplace("Koura 4", toTrack(kKoura4));
+    tracks.emplace("Koura 5", toTrack(kKoura5));
+    tracks.emplace("Koura pos", toTrack(kKouraPos));
+    tracks.emplace("Rekka angle", toTrack(kRekkaAngle));
+    tracks.emplace("Rekka pos", toTrack(kRekkaPos));
+    tracks.emplace("Renkaat 1", Track{});
+    tracks.emplace("Renkaat 2", Track{});
+    tracks.emplace("Renkaat 3", Track{});
+    tracks.emplace("Renkaat 4", Track{});
+    tracks.emplace("Renkaat 5", Track{});
+    tracks.emplace("Renkaat 6", Track{});
+    tracks.emplace("Sprite frame", toTrack(kSpriteFrame));
+    tracks.emplace("Sprite position", toTrack(kSpritePosition));
+    tracks.emplace("Sprite size", toTrack(kSpriteSize));
+    tracks.emplace("bloom", toTrack(kBloom));
+    tracks.emplace("logo activation", toTrack(kLogoActivation));
+    tracks.emplace("scene", toTrack(kScene));
+    tracks.emplace("stump growth", toTrack(kStumpGrowth));
+    tracks.emplace("stump position", toTrack(kStumpPosition));
+    tracks.emplace("title", toTrack(kTitle));
+    return tracks;
+}
+
+}  // namespace
+
+const std::map<std::string, Track, std::less<>>& productionTracks() {
+    static const std::map<std::string, Track, std::less<>> tracks = buildTracks();
+    return tracks;
+}
+
+}  // namespace tolmero
