@@ -1,0 +1,908 @@
+// Plain types, enumerations and descriptions of the GPU layer.
+//
+// The renderer speaks the Direct3D 11 vocabulary, so the names, field names and
+// numeric values below are those of Direct3D 11 and DXGI; they live in our own
+// namespace and describe only what the layer implements on Vulkan.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct SDL_Window;
+
+namespace tolmero::gpu {
+
+using UINT = std::uint32_t;
+using INT = std::int32_t;
+using UINT8 = std::uint8_t;
+using BYTE = std::uint8_t;
+using UINT64 = std::uint64_t;
+using ULONG = std::uint32_t;
+using FLOAT = float;
+using BOOL = std::int32_t;
+using SIZE_T = std::size_t;
+using LPCSTR = const char*;
+using HRESULT = std::int32_t;
+using HMODULE = void*;
+
+// Other headers (GLib) may already define these as macros.
+#ifndef TRUE
+inline constexpr BOOL TRUE = 1;
+#endif
+#ifndef FALSE
+inline constexpr BOOL FALSE = 0;
+#endif
+
+// ---------------------------------------------------------------------------
+// Result codes
+inline constexpr HRESULT S_OK = 0;
+inline constexpr HRESULT S_FALSE = 1;
+inline constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
+inline constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
+inline constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
+inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
+inline constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
+inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
+inline constexpr HRESULT DXGI_ERROR_INVALID_CALL = static_cast<HRESULT>(0x887A0001u);
+inline constexpr HRESULT DXGI_ERROR_NOT_FOUND = static_cast<HRESULT>(0x887A0002u);
+inline constexpr HRESULT DXGI_ERROR_UNSUPPORTED = static_cast<HRESULT>(0x887A0004u);
+inline constexpr HRESULT DXGI_ERROR_DEVICE_REMOVED = static_cast<HRESULT>(0x887A0005u);
+inline constexpr HRESULT DXGI_ERROR_WAS_STILL_DRAWING = static_cast<HRESULT>(0x887A000Au);
+inline constexpr HRESULT DXGI_ERROR_NOT_CURRENTLY_AVAILABLE = static_cast<HRESULT>(0x887A0022u);
+inline constexpr HRESULT DXGI_STATUS_OCCLUDED = static_cast<HRESULT>(0x087A0001u);
+
+constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+
+struct GUID {
+    std::uint32_t Data1;
+    std::uint16_t Data2;
+    std::uint16_t Data3;
+    std::uint8_t Data4[8];
+};
+using REFGUID = const GUID&;
+inline bool operator==(const GUID& a, const GUID& b) {
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
+    for (int i = 0; i < 8; ++i)
+        if (a.Data4[i] != b.Data4[i]) return false;
+    return true;
+}
+
+// The private-data key under which a debug name is attached to an object.
+inline constexpr GUID WKPDID_D3DDebugObjectName = {0x429b8c22, 0x9188, 0x4b0c, {0x87, 0x42, 0xac, 0xb0, 0xbf, 0x85, 0xc2, 0x00}};
+
+// ---------------------------------------------------------------------------
+// Formats
+enum DXGI_FORMAT : UINT {
+    DXGI_FORMAT_UNKNOWN = 0,
+    DXGI_FORMAT_R32G32B32A32_TYPELESS = 1,
+    DXGI_FORMAT_R32G32B32A32_FLOAT = 2,
+    DXGI_FORMAT_R32G32B32A32_UINT = 3,
+    DXGI_FORMAT_R32G32B32A32_SINT = 4,
+    DXGI_FORMAT_R32G32B32_TYPELESS = 5,
+    DXGI_FORMAT_R32G32B32_FLOAT = 6,
+    DXGI_FORMAT_R32G32B32_UINT = 7,
+    DXGI_FORMAT_R32G32B32_SINT = 8,
+    DXGI_FORMAT_R16G16B16A16_TYPELESS = 9,
+    DXGI_FORMAT_R16G16B16A16_FLOAT = 10,
+    DXGI_FORMAT_R16G16B16A16_UNORM = 11,
+    DXGI_FORMAT_R16G16B16A16_UINT = 12,
+    DXGI_FORMAT_R16G16B16A16_SNORM = 13,
+    DXGI_FORMAT_R16G16B16A16_SINT = 14,
+    DXGI_FORMAT_R32G32_TYPELESS = 15,
+    DXGI_FORMAT_R32G32_FLOAT = 16,
+    DXGI_FORMAT_R32G32_UINT = 17,
+    DXGI_FORMAT_R32G32_SINT = 18,
+    DXGI_FORMAT_R32G8X24_TYPELESS = 19,
+    DXGI_FORMAT_D32_FLOAT_S8X24_UINT = 20,
+    DXGI_FORMAT_R32_FLOAT_X8X24_TYPELESS = 21,
+    DXGI_FORMAT_X32_TYPELESS_G8X24_UINT = 22,
+    DXGI_FORMAT_R10G10B10A2_TYPELESS = 23,
+    DXGI_FORMAT_R10G10B10A2_UNORM = 24,
+    DXGI_FORMAT_R10G10B10A2_UINT = 25,
+    DXGI_FORMAT_R11G11B10_FLOAT = 26,
+    DXGI_FORMAT_R8G8B8A8_TYPELESS = 27,
+    DXGI_FORMAT_R8G8B8A8_UNORM = 28,
+    DXGI_FORMAT_R8G8B8A8_UNORM_SRGB = 29,
+    DXGI_FORMAT_R8G8B8A8_UINT = 30,
+    DXGI_FORMAT_R8G8B8A8_SNORM = 31,
+    DXGI_FORMAT_R8G8B8A8_SINT = 32,
+    DXGI_FORMAT_R16G16_TYPELESS = 33,
+    DXGI_FORMAT_R16G16_FLOAT = 34,
+    DXGI_FORMAT_R16G16_UNORM = 35,
+    DXGI_FORMAT_R16G16_UINT = 36,
+    DXGI_FORMAT_R16G16_SNORM = 37,
+    DXGI_FORMAT_R16G16_SINT = 38,
+    DXGI_FORMAT_R32_TYPELESS = 39,
+    DXGI_FORMAT_D32_FLOAT = 40,
+    DXGI_FORMAT_R32_FLOAT = 41,
+    DXGI_FORMAT_R32_UINT = 42,
+    DXGI_FORMAT_R32_SINT = 43,
+    DXGI_FORMAT_R24G8_TYPELESS = 44,
+    DXGI_FORMAT_D24_UNORM_S8_UINT = 45,
+    DXGI_FORMAT_R24_UNORM_X8_TYPELESS = 46,
+    DXGI_FORMAT_X24_TYPELESS_G8_UINT = 47,
+    DXGI_FORMAT_R8G8_TYPELESS = 48,
+    DXGI_FORMAT_R8G8_UNORM = 49,
+    DXGI_FORMAT_R8G8_UINT = 50,
+    DXGI_FORMAT_R8G8_SNORM = 51,
+    DXGI_FORMAT_R8G8_SINT = 52,
+    DXGI_FORMAT_R16_TYPELESS = 53,
+    DXGI_FORMAT_R16_FLOAT = 54,
+    DXGI_FORMAT_D16_UNORM = 55,
+    DXGI_FORMAT_R16_UNORM = 56,
+    DXGI_FORMAT_R16_UINT = 57,
+    DXGI_FORMAT_R16_SNORM = 58,
+    DXGI_FORMAT_R16_SINT = 59,
+    DXGI_FORMAT_R8_TYPELESS = 60,
+    DXGI_FORMAT_R8_UNORM = 61,
+    DXGI_FORMAT_R8_UINT = 62,
+    DXGI_FORMAT_R8_SNORM = 63,
+    DXGI_FORMAT_R8_SINT = 64,
+    DXGI_FORMAT_A8_UNORM = 65,
+    DXGI_FORMAT_R1_UNORM = 66,
+    DXGI_FORMAT_R9G9B9E5_SHAREDEXP = 67,
+    DXGI_FORMAT_R8G8_B8G8_UNORM = 68,
+    DXGI_FORMAT_G8R8_G8B8_UNORM = 69,
+    DXGI_FORMAT_BC1_TYPELESS = 70,
+    DXGI_FORMAT_BC1_UNORM = 71,
+    DXGI_FORMAT_BC1_UNORM_SRGB = 72,
+    DXGI_FORMAT_BC2_TYPELESS = 73,
+    DXGI_FORMAT_BC2_UNORM = 74,
+    DXGI_FORMAT_BC2_UNORM_SRGB = 75,
+    DXGI_FORMAT_BC3_TYPELESS = 76,
+    DXGI_FORMAT_BC3_UNORM = 77,
+    DXGI_FORMAT_BC3_UNORM_SRGB = 78,
+    DXGI_FORMAT_BC4_TYPELESS = 79,
+    DXGI_FORMAT_BC4_UNORM = 80,
+    DXGI_FORMAT_BC4_SNORM = 81,
+    DXGI_FORMAT_BC5_TYPELESS = 82,
+    DXGI_FORMAT_BC5_UNORM = 83,
+    DXGI_FORMAT_BC5_SNORM = 84,
+    DXGI_FORMAT_B5G6R5_UNORM = 85,
+    DXGI_FORMAT_B5G5R5A1_UNORM = 86,
+    DXGI_FORMAT_B8G8R8A8_UNORM = 87,
+    DXGI_FORMAT_B8G8R8X8_UNORM = 88,
+    DXGI_FORMAT_R10G10B10_XR_BIAS_A2_UNORM = 89,
+    DXGI_FORMAT_B8G8R8A8_TYPELESS = 90,
+    DXGI_FORMAT_B8G8R8A8_UNORM_SRGB = 91,
+    DXGI_FORMAT_B8G8R8X8_TYPELESS = 92,
+    DXGI_FORMAT_B8G8R8X8_UNORM_SRGB = 93,
+};
+
+struct DXGI_SAMPLE_DESC {
+    UINT Count;
+    UINT Quality;
+};
+
+struct DXGI_RATIONAL {
+    UINT Numerator;
+    UINT Denominator;
+};
+
+// ---------------------------------------------------------------------------
+// Resources
+enum D3D11_USAGE : UINT {
+    D3D11_USAGE_DEFAULT = 0,
+    D3D11_USAGE_IMMUTABLE = 1,
+    D3D11_USAGE_DYNAMIC = 2,
+    D3D11_USAGE_STAGING = 3,
+};
+
+enum D3D11_BIND_FLAG : UINT {
+    D3D11_BIND_VERTEX_BUFFER = 0x1,
+    D3D11_BIND_INDEX_BUFFER = 0x2,
+    D3D11_BIND_CONSTANT_BUFFER = 0x4,
+    D3D11_BIND_SHADER_RESOURCE = 0x8,
+    D3D11_BIND_STREAM_OUTPUT = 0x10,
+    D3D11_BIND_RENDER_TARGET = 0x20,
+    D3D11_BIND_DEPTH_STENCIL = 0x40,
+    D3D11_BIND_UNORDERED_ACCESS = 0x80,
+};
+
+enum D3D11_CPU_ACCESS_FLAG : UINT {
+    D3D11_CPU_ACCESS_WRITE = 0x10000,
+    D3D11_CPU_ACCESS_READ = 0x20000,
+};
+
+enum D3D11_RESOURCE_MISC_FLAG : UINT {
+    D3D11_RESOURCE_MISC_GENERATE_MIPS = 0x1,
+    D3D11_RESOURCE_MISC_SHARED = 0x2,
+    D3D11_RESOURCE_MISC_TEXTURECUBE = 0x4,
+    D3D11_RESOURCE_MISC_DRAWINDIRECT_ARGS = 0x10,
+    D3D11_RESOURCE_MISC_BUFFER_ALLOW_RAW_VIEWS = 0x20,
+    D3D11_RESOURCE_MISC_BUFFER_STRUCTURED = 0x40,
+    D3D11_RESOURCE_MISC_RESOURCE_CLAMP = 0x80,
+};
+
+enum D3D11_RESOURCE_DIMENSION : UINT {
+    D3D11_RESOURCE_DIMENSION_UNKNOWN = 0,
+    D3D11_RESOURCE_DIMENSION_BUFFER = 1,
+    D3D11_RESOURCE_DIMENSION_TEXTURE1D = 2,
+    D3D11_RESOURCE_DIMENSION_TEXTURE2D = 3,
+    D3D11_RESOURCE_DIMENSION_TEXTURE3D = 4,
+};
+
+struct D3D11_BUFFER_DESC {
+    UINT ByteWidth;
+    D3D11_USAGE Usage;
+    UINT BindFlags;
+    UINT CPUAccessFlags;
+    UINT MiscFlags;
+    UINT StructureByteStride;
+};
+
+struct D3D11_TEXTURE2D_DESC {
+    UINT Width;
+    UINT Height;
+    UINT MipLevels;
+    UINT ArraySize;
+    DXGI_FORMAT Format;
+    DXGI_SAMPLE_DESC SampleDesc;
+    D3D11_USAGE Usage;
+    UINT BindFlags;
+    UINT CPUAccessFlags;
+    UINT MiscFlags;
+};
+
+struct D3D11_SUBRESOURCE_DATA {
+    const void* pSysMem;
+    UINT SysMemPitch;
+    UINT SysMemSlicePitch;
+};
+
+struct D3D11_BOX {
+    UINT left;
+    UINT top;
+    UINT front;
+    UINT right;
+    UINT bottom;
+    UINT back;
+};
+
+enum D3D11_MAP : UINT {
+    D3D11_MAP_READ = 1,
+    D3D11_MAP_WRITE = 2,
+    D3D11_MAP_READ_WRITE = 3,
+    D3D11_MAP_WRITE_DISCARD = 4,
+    D3D11_MAP_WRITE_NO_OVERWRITE = 5,
+};
+
+enum D3D11_MAP_FLAG : UINT {
+    D3D11_MAP_FLAG_DO_NOT_WAIT = 0x100000,
+};
+
+struct D3D11_MAPPED_SUBRESOURCE {
+    void* pData;
+    UINT RowPitch;
+    UINT DepthPitch;
+};
+
+constexpr UINT D3D11CalcSubresource(UINT mipSlice, UINT arraySlice, UINT mipLevels) {
+    return mipSlice + arraySlice * mipLevels;
+}
+
+// ---------------------------------------------------------------------------
+// Views
+enum D3D_SRV_DIMENSION : UINT {
+    D3D_SRV_DIMENSION_UNKNOWN = 0,
+    D3D_SRV_DIMENSION_BUFFER = 1,
+    D3D_SRV_DIMENSION_TEXTURE1D = 2,
+    D3D_SRV_DIMENSION_TEXTURE1DARRAY = 3,
+    D3D_SRV_DIMENSION_TEXTURE2D = 4,
+    D3D_SRV_DIMENSION_TEXTURE2DARRAY = 5,
+    D3D_SRV_DIMENSION_TEXTURE2DMS = 6,
+    D3D_SRV_DIMENSION_TEXTURE2DMSARRAY = 7,
+    D3D_SRV_DIMENSION_TEXTURE3D = 8,
+    D3D_SRV_DIMENSION_TEXTURECUBE = 9,
+    D3D_SRV_DIMENSION_TEXTURECUBEARRAY = 10,
+    D3D_SRV_DIMENSION_BUFFEREX = 11,
+    D3D11_SRV_DIMENSION_UNKNOWN = 0,
+    D3D11_SRV_DIMENSION_BUFFER = 1,
+    D3D11_SRV_DIMENSION_TEXTURE1D = 2,
+    D3D11_SRV_DIMENSION_TEXTURE1DARRAY = 3,
+    D3D11_SRV_DIMENSION_TEXTURE2D = 4,
+    D3D11_SRV_DIMENSION_TEXTURE2DARRAY = 5,
+    D3D11_SRV_DIMENSION_TEXTURE2DMS = 6,
+    D3D11_SRV_DIMENSION_TEXTURE2DMSARRAY = 7,
+    D3D11_SRV_DIMENSION_TEXTURE3D = 8,
+    D3D11_SRV_DIMENSION_TEXTURECUBE = 9,
+    D3D11_SRV_DIMENSION_TEXTURECUBEARRAY = 10,
+    D3D11_SRV_DIMENSION_BUFFEREX = 11,
+};
+using D3D11_SRV_DIMENSION = D3D_SRV_DIMENSION;
+
+enum D3D11_UAV_DIMENSION : UINT {
+    D3D11_UAV_DIMENSION_UNKNOWN = 0,
+    D3D11_UAV_DIMENSION_BUFFER = 1,
+    D3D11_UAV_DIMENSION_TEXTURE1D = 2,
+    D3D11_UAV_DIMENSION_TEXTURE1DARRAY = 3,
+    D3D11_UAV_DIMENSION_TEXTURE2D = 4,
+    D3D11_UAV_DIMENSION_TEXTURE2DARRAY = 5,
+    D3D11_UAV_DIMENSION_TEXTURE3D = 8,
+};
+
+enum D3D11_RTV_DIMENSION : UINT {
+    D3D11_RTV_DIMENSION_UNKNOWN = 0,
+    D3D11_RTV_DIMENSION_BUFFER = 1,
+    D3D11_RTV_DIMENSION_TEXTURE1D = 2,
+    D3D11_RTV_DIMENSION_TEXTURE1DARRAY = 3,
+    D3D11_RTV_DIMENSION_TEXTURE2D = 4,
+    D3D11_RTV_DIMENSION_TEXTURE2DARRAY = 5,
+    D3D11_RTV_DIMENSION_TEXTURE2DMS = 6,
+    D3D11_RTV_DIMENSION_TEXTURE2DMSARRAY = 7,
+    D3D11_RTV_DIMENSION_TEXTURE3D = 8,
+};
+
+enum D3D11_DSV_DIMENSION : UINT {
+    D3D11_DSV_DIMENSION_UNKNOWN = 0,
+    D3D11_DSV_DIMENSION_TEXTURE1D = 1,
+    D3D11_DSV_DIMENSION_TEXTURE1DARRAY = 2,
+    D3D11_DSV_DIMENSION_TEXTURE2D = 3,
+    D3D11_DSV_DIMENSION_TEXTURE2DARRAY = 4,
+    D3D11_DSV_DIMENSION_TEXTURE2DMS = 5,
+    D3D11_DSV_DIMENSION_TEXTURE2DMSARRAY = 6,
+};
+
+enum D3D11_BUFFEREX_SRV_FLAG : UINT {
+    D3D11_BUFFEREX_SRV_FLAG_RAW = 0x1,
+};
+
+enum D3D11_BUFFER_UAV_FLAG : UINT {
+    D3D11_BUFFER_UAV_FLAG_RAW = 0x1,
+    D3D11_BUFFER_UAV_FLAG_APPEND = 0x2,
+    D3D11_BUFFER_UAV_FLAG_COUNTER = 0x4,
+};
+
+struct D3D11_BUFFER_SRV {
+    UINT FirstElement;
+    UINT NumElements;
+};
+struct D3D11_BUFFEREX_SRV {
+    UINT FirstElement;
+    UINT NumElements;
+    UINT Flags;
+};
+struct D3D11_TEX2D_SRV {
+    UINT MostDetailedMip;
+    UINT MipLevels;
+};
+struct D3D11_TEX2D_ARRAY_SRV {
+    UINT MostDetailedMip;
+    UINT MipLevels;
+    UINT FirstArraySlice;
+    UINT ArraySize;
+};
+
+struct D3D11_SHADER_RESOURCE_VIEW_DESC {
+    DXGI_FORMAT Format;
+    D3D11_SRV_DIMENSION ViewDimension;
+    union {
+        D3D11_BUFFER_SRV Buffer;
+        D3D11_TEX2D_SRV Texture2D;
+        D3D11_TEX2D_ARRAY_SRV Texture2DArray;
+        D3D11_BUFFEREX_SRV BufferEx;
+    };
+};
+
+struct D3D11_BUFFER_UAV {
+    UINT FirstElement;
+    UINT NumElements;
+    UINT Flags;
+};
+struct D3D11_TEX2D_UAV {
+    UINT MipSlice;
+};
+struct D3D11_TEX2D_ARRAY_UAV {
+    UINT MipSlice;
+    UINT FirstArraySlice;
+    UINT ArraySize;
+};
+
+struct D3D11_UNORDERED_ACCESS_VIEW_DESC {
+    DXGI_FORMAT Format;
+    D3D11_UAV_DIMENSION ViewDimension;
+    union {
+        D3D11_BUFFER_UAV Buffer;
+        D3D11_TEX2D_UAV Texture2D;
+        D3D11_TEX2D_ARRAY_UAV Texture2DArray;
+    };
+};
+
+struct D3D11_TEX2D_RTV {
+    UINT MipSlice;
+};
+struct D3D11_TEX2D_ARRAY_RTV {
+    UINT MipSlice;
+    UINT FirstArraySlice;
+    UINT ArraySize;
+};
+
+struct D3D11_RENDER_TARGET_VIEW_DESC {
+    DXGI_FORMAT Format;
+    D3D11_RTV_DIMENSION ViewDimension;
+    union {
+        D3D11_TEX2D_RTV Texture2D;
+        D3D11_TEX2D_ARRAY_RTV Texture2DArray;
+    };
+};
+
+enum D3D11_DSV_FLAG : UINT {
+    D3D11_DSV_READ_ONLY_DEPTH = 0x1,
+    D3D11_DSV_READ_ONLY_STENCIL = 0x2,
+};
+
+struct D3D11_TEX2D_DSV {
+    UINT MipSlice;
+};
+struct D3D11_TEX2D_ARRAY_DSV {
+    UINT MipSlice;
+    UINT FirstArraySlice;
+    UINT ArraySize;
+};
+
+struct D3D11_DEPTH_STENCIL_VIEW_DESC {
+    DXGI_FORMAT Format;
+    D3D11_DSV_DIMENSION ViewDimension;
+    UINT Flags;
+    union {
+        D3D11_TEX2D_DSV Texture2D;
+        D3D11_TEX2D_ARRAY_DSV Texture2DArray;
+    };
+};
+
+// ---------------------------------------------------------------------------
+// Fixed-function state
+enum D3D11_FILTER : UINT {
+    D3D11_FILTER_MIN_MAG_MIP_POINT = 0,
+    D3D11_FILTER_MIN_MAG_POINT_MIP_LINEAR = 0x1,
+    D3D11_FILTER_MIN_POINT_MAG_LINEAR_MIP_POINT = 0x4,
+    D3D11_FILTER_MIN_POINT_MAG_MIP_LINEAR = 0x5,
+    D3D11_FILTER_MIN_LINEAR_MAG_MIP_POINT = 0x10,
+    D3D11_FILTER_MIN_LINEAR_MAG_POINT_MIP_LINEAR = 0x11,
+    D3D11_FILTER_MIN_MAG_LINEAR_MIP_POINT = 0x14,
+    D3D11_FILTER_MIN_MAG_MIP_LINEAR = 0x15,
+    D3D11_FILTER_ANISOTROPIC = 0x55,
+    D3D11_FILTER_COMPARISON_MIN_MAG_MIP_POINT = 0x80,
+    D3D11_FILTER_COMPARISON_MIN_MAG_POINT_MIP_LINEAR = 0x81,
+    D3D11_FILTER_COMPARISON_MIN_POINT_MAG_LINEAR_MIP_POINT = 0x84,
+    D3D11_FILTER_COMPARISON_MIN_POINT_MAG_MIP_LINEAR = 0x85,
+    D3D11_FILTER_COMPARISON_MIN_LINEAR_MAG_MIP_POINT = 0x90,
+    D3D11_FILTER_COMPARISON_MIN_LINEAR_MAG_POINT_MIP_LINEAR = 0x91,
+    D3D11_FILTER_COMPARISON_MIN_MAG_LINEAR_MIP_POINT = 0x94,
+    D3D11_FILTER_COMPARISON_MIN_MAG_MIP_LINEAR = 0x95,
+    D3D11_FILTER_COMPARISON_ANISOTROPIC = 0xd5,
+};
+
+enum D3D11_TEXTURE_ADDRESS_MODE : UINT {
+    D3D11_TEXTURE_ADDRESS_WRAP = 1,
+    D3D11_TEXTURE_ADDRESS_MIRROR = 2,
+    D3D11_TEXTURE_ADDRESS_CLAMP = 3,
+    D3D11_TEXTURE_ADDRESS_BORDER = 4,
+    D3D11_TEXTURE_ADDRESS_MIRROR_ONCE = 5,
+};
+
+enum D3D11_COMPARISON_FUNC : UINT {
+    D3D11_COMPARISON_NEVER = 1,
+    D3D11_COMPARISON_LESS = 2,
+    D3D11_COMPARISON_EQUAL = 3,
+    D3D11_COMPARISON_LESS_EQUAL = 4,
+    D3D11_COMPARISON_GREATER = 5,
+    D3D11_COMPARISON_NOT_EQUAL = 6,
+    D3D11_COMPARISON_GREATER_EQUAL = 7,
+    D3D11_COMPARISON_ALWAYS = 8,
+};
+
+inline constexpr float D3D11_FLOAT32_MAX = 3.402823466e+38f;
+inline constexpr UINT D3D11_REQ_MAXANISOTROPY = 16;
+
+struct D3D11_SAMPLER_DESC {
+    D3D11_FILTER Filter;
+    D3D11_TEXTURE_ADDRESS_MODE AddressU;
+    D3D11_TEXTURE_ADDRESS_MODE AddressV;
+    D3D11_TEXTURE_ADDRESS_MODE AddressW;
+    FLOAT MipLODBias;
+    UINT MaxAnisotropy;
+    D3D11_COMPARISON_FUNC ComparisonFunc;
+    FLOAT BorderColor[4];
+    FLOAT MinLOD;
+    FLOAT MaxLOD;
+};
+
+enum D3D11_FILL_MODE : UINT {
+    D3D11_FILL_WIREFRAME = 2,
+    D3D11_FILL_SOLID = 3,
+};
+
+enum D3D11_CULL_MODE : UINT {
+    D3D11_CULL_NONE = 1,
+    D3D11_CULL_FRONT = 2,
+    D3D11_CULL_BACK = 3,
+};
+
+struct D3D11_RASTERIZER_DESC {
+    D3D11_FILL_MODE FillMode;
+    D3D11_CULL_MODE CullMode;
+    BOOL FrontCounterClockwise;
+    INT DepthBias;
+    FLOAT DepthBiasClamp;
+    FLOAT SlopeScaledDepthBias;
+    BOOL DepthClipEnable;
+    BOOL ScissorEnable;
+    BOOL MultisampleEnable;
+    BOOL AntialiasedLineEnable;
+};
+
+enum D3D11_BLEND : UINT {
+    D3D11_BLEND_ZERO = 1,
+    D3D11_BLEND_ONE = 2,
+    D3D11_BLEND_SRC_COLOR = 3,
+    D3D11_BLEND_INV_SRC_COLOR = 4,
+    D3D11_BLEND_SRC_ALPHA = 5,
+    D3D11_BLEND_INV_SRC_ALPHA = 6,
+    D3D11_BLEND_DEST_ALPHA = 7,
+    D3D11_BLEND_INV_DEST_ALPHA = 8,
+    D3D11_BLEND_DEST_COLOR = 9,
+    D3D11_BLEND_INV_DEST_COLOR = 10,
+    D3D11_BLEND_SRC_ALPHA_SAT = 11,
+    D3D11_BLEND_BLEND_FACTOR = 14,
+    D3D11_BLEND_INV_BLEND_FACTOR = 15,
+    D3D11_BLEND_SRC1_COLOR = 16,
+    D3D11_BLEND_INV_SRC1_COLOR = 17,
+    D3D11_BLEND_SRC1_ALPHA = 18,
+    D3D11_BLEND_INV_SRC1_ALPHA = 19,
+};
+
+enum D3D11_BLEND_OP : UINT {
+    D3D11_BLEND_OP_ADD = 1,
+    D3D11_BLEND_OP_SUBTRACT = 2,
+    D3D11_BLEND_OP_REV_SUBTRACT = 3,
+    D3D11_BLEND_OP_MIN = 4,
+    D3D11_BLEND_OP_MAX = 5,
+};
+
+enum D3D11_COLOR_WRITE_ENABLE : UINT {
+    D3D11_COLOR_WRITE_ENABLE_RED = 1,
+    D3D11_COLOR_WRITE_ENABLE_GREEN = 2,
+    D3D11_COLOR_WRITE_ENABLE_BLUE = 4,
+    D3D11_COLOR_WRITE_ENABLE_ALPHA = 8,
+    D3D11_COLOR_WRITE_ENABLE_ALL = 15,
+};
+
+inline constexpr UINT D3D11_SIMULTANEOUS_RENDER_TARGET_COUNT = 8;
+
+struct D3D11_RENDER_TARGET_BLEND_DESC {
+    BOOL BlendEnable;
+    D3D11_BLEND SrcBlend;
+    D3D11_BLEND DestBlend;
+    D3D11_BLEND_OP BlendOp;
+    D3D11_BLEND SrcBlendAlpha;
+    D3D11_BLEND DestBlendAlpha;
+    D3D11_BLEND_OP BlendOpAlpha;
+    UINT8 RenderTargetWriteMask;
+};
+
+struct D3D11_BLEND_DESC {
+    BOOL AlphaToCoverageEnable;
+    BOOL IndependentBlendEnable;
+    D3D11_RENDER_TARGET_BLEND_DESC RenderTarget[8];
+};
+
+enum D3D11_DEPTH_WRITE_MASK : UINT {
+    D3D11_DEPTH_WRITE_MASK_ZERO = 0,
+    D3D11_DEPTH_WRITE_MASK_ALL = 1,
+};
+
+enum D3D11_STENCIL_OP : UINT {
+    D3D11_STENCIL_OP_KEEP = 1,
+    D3D11_STENCIL_OP_ZERO = 2,
+    D3D11_STENCIL_OP_REPLACE = 3,
+    D3D11_STENCIL_OP_INCR_SAT = 4,
+    D3D11_STENCIL_OP_DECR_SAT = 5,
+    D3D11_STENCIL_OP_INVERT = 6,
+    D3D11_STENCIL_OP_INCR = 7,
+    D3D11_STENCIL_OP_DECR = 8,
+};
+
+struct D3D11_DEPTH_STENCILOP_DESC {
+    D3D11_STENCIL_OP StencilFailOp;
+    D3D11_STENCIL_OP StencilDepthFailOp;
+    D3D11_STENCIL_OP StencilPassOp;
+    D3D11_COMPARISON_FUNC StencilFunc;
+};
+
+struct D3D11_DEPTH_STENCIL_DESC {
+    BOOL DepthEnable;
+    D3D11_DEPTH_WRITE_MASK DepthWriteMask;
+    D3D11_COMPARISON_FUNC DepthFunc;
+    BOOL StencilEnable;
+    UINT8 StencilReadMask;
+    UINT8 StencilWriteMask;
+    D3D11_DEPTH_STENCILOP_DESC FrontFace;
+    D3D11_DEPTH_STENCILOP_DESC BackFace;
+};
+
+enum D3D11_CLEAR_FLAG : UINT {
+    D3D11_CLEAR_DEPTH = 0x1,
+    D3D11_CLEAR_STENCIL = 0x2,
+};
+
+struct D3D11_VIEWPORT {
+    FLOAT TopLeftX;
+    FLOAT TopLeftY;
+    FLOAT Width;
+    FLOAT Height;
+    FLOAT MinDepth;
+    FLOAT MaxDepth;
+};
+
+struct D3D11_RECT {
+    INT left;
+    INT top;
+    INT right;
+    INT bottom;
+};
+
+enum D3D_PRIMITIVE_TOPOLOGY : UINT {
+    D3D_PRIMITIVE_TOPOLOGY_UNDEFINED = 0,
+    D3D_PRIMITIVE_TOPOLOGY_POINTLIST = 1,
+    D3D_PRIMITIVE_TOPOLOGY_LINELIST = 2,
+    D3D_PRIMITIVE_TOPOLOGY_LINESTRIP = 3,
+    D3D_PRIMITIVE_TOPOLOGY_TRIANGLELIST = 4,
+    D3D_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP = 5,
+    D3D11_PRIMITIVE_TOPOLOGY_UNDEFINED = 0,
+    D3D11_PRIMITIVE_TOPOLOGY_POINTLIST = 1,
+    D3D11_PRIMITIVE_TOPOLOGY_LINELIST = 2,
+    D3D11_PRIMITIVE_TOPOLOGY_LINESTRIP = 3,
+    D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST = 4,
+    D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP = 5,
+};
+using D3D11_PRIMITIVE_TOPOLOGY = D3D_PRIMITIVE_TOPOLOGY;
+
+// Slot counts of the pipeline.
+inline constexpr UINT D3D11_COMMONSHADER_CONSTANT_BUFFER_API_SLOT_COUNT = 14;
+inline constexpr UINT D3D11_COMMONSHADER_SAMPLER_SLOT_COUNT = 16;
+inline constexpr UINT D3D11_COMMONSHADER_INPUT_RESOURCE_SLOT_COUNT = 32;
+inline constexpr UINT D3D11_1_UAV_SLOT_COUNT = 64;
+inline constexpr UINT D3D11_KEEP_RENDER_TARGETS_AND_DEPTH_STENCIL = 0xffffffffu;
+inline constexpr UINT D3D11_KEEP_UNORDERED_ACCESS_VIEWS = 0xffffffffu;
+
+// ---------------------------------------------------------------------------
+// Queries
+enum D3D11_QUERY : UINT {
+    D3D11_QUERY_EVENT = 0,
+    D3D11_QUERY_OCCLUSION = 1,
+    D3D11_QUERY_TIMESTAMP = 2,
+    D3D11_QUERY_TIMESTAMP_DISJOINT = 3,
+};
+
+struct D3D11_QUERY_DESC {
+    D3D11_QUERY Query;
+    UINT MiscFlags;
+};
+
+struct D3D11_QUERY_DATA_TIMESTAMP_DISJOINT {
+    UINT64 Frequency;
+    BOOL Disjoint;
+};
+
+enum D3D11_ASYNC_GETDATA_FLAG : UINT {
+    D3D11_ASYNC_GETDATA_DONOTFLUSH = 0x1,
+};
+
+// ---------------------------------------------------------------------------
+// Device and swap chain creation
+enum D3D_FEATURE_LEVEL : UINT {
+    D3D_FEATURE_LEVEL_9_1 = 0x9100,
+    D3D_FEATURE_LEVEL_9_2 = 0x9200,
+    D3D_FEATURE_LEVEL_9_3 = 0x9300,
+    D3D_FEATURE_LEVEL_10_0 = 0xa000,
+    D3D_FEATURE_LEVEL_10_1 = 0xa100,
+    D3D_FEATURE_LEVEL_11_0 = 0xb000,
+    D3D_FEATURE_LEVEL_11_1 = 0xb100,
+};
+
+enum D3D_DRIVER_TYPE : UINT {
+    D3D_DRIVER_TYPE_UNKNOWN = 0,
+    D3D_DRIVER_TYPE_HARDWARE = 1,
+    D3D_DRIVER_TYPE_REFERENCE = 2,
+    D3D_DRIVER_TYPE_NULL = 3,
+    D3D_DRIVER_TYPE_SOFTWARE = 4,
+    D3D_DRIVER_TYPE_WARP = 5,
+};
+
+enum D3D11_CREATE_DEVICE_FLAG : UINT {
+    D3D11_CREATE_DEVICE_SINGLETHREADED = 0x1,
+    D3D11_CREATE_DEVICE_DEBUG = 0x2,
+};
+
+inline constexpr UINT D3D11_SDK_VERSION = 7;
+
+enum DXGI_MODE_SCANLINE_ORDER : UINT {
+    DXGI_MODE_SCANLINE_ORDER_UNSPECIFIED = 0,
+    DXGI_MODE_SCANLINE_ORDER_PROGRESSIVE = 1,
+};
+
+enum DXGI_MODE_SCALING : UINT {
+    DXGI_MODE_SCALING_UNSPECIFIED = 0,
+    DXGI_MODE_SCALING_CENTERED = 1,
+    DXGI_MODE_SCALING_STRETCHED = 2,
+};
+
+struct DXGI_MODE_DESC {
+    UINT Width;
+    UINT Height;
+    DXGI_RATIONAL RefreshRate;
+    DXGI_FORMAT Format;
+    DXGI_MODE_SCANLINE_ORDER ScanlineOrdering;
+    DXGI_MODE_SCALING Scaling;
+};
+
+enum DXGI_SWAP_EFFECT : UINT {
+    DXGI_SWAP_EFFECT_DISCARD = 0,
+    DXGI_SWAP_EFFECT_SEQUENTIAL = 1,
+    DXGI_SWAP_EFFECT_FLIP_SEQUENTIAL = 3,
+    DXGI_SWAP_EFFECT_FLIP_DISCARD = 4,
+};
+
+using DXGI_USAGE = UINT;
+inline constexpr DXGI_USAGE DXGI_USAGE_SHADER_INPUT = 0x10;
+inline constexpr DXGI_USAGE DXGI_USAGE_RENDER_TARGET_OUTPUT = 0x20;
+
+enum DXGI_SWAP_CHAIN_FLAG : UINT {
+    DXGI_SWAP_CHAIN_FLAG_ALLOW_MODE_SWITCH = 2,
+};
+
+// OutputWindow is the SDL window (created with SDL_WINDOW_VULKAN) that the
+// swap chain presents to; a null window makes a headless swap chain whose back
+// buffer is an offscreen texture of BufferDesc.Width x BufferDesc.Height.
+struct DXGI_SWAP_CHAIN_DESC {
+    DXGI_MODE_DESC BufferDesc;
+    DXGI_SAMPLE_DESC SampleDesc;
+    DXGI_USAGE BufferUsage;
+    UINT BufferCount;
+    SDL_Window* OutputWindow;
+    BOOL Windowed;
+    DXGI_SWAP_EFFECT SwapEffect;
+    UINT Flags;
+};
+
+// ---------------------------------------------------------------------------
+// Shader reflection
+enum D3D_SHADER_INPUT_TYPE : UINT {
+    D3D_SIT_CBUFFER = 0,
+    D3D_SIT_TBUFFER = 1,
+    D3D_SIT_TEXTURE = 2,
+    D3D_SIT_SAMPLER = 3,
+    D3D_SIT_UAV_RWTYPED = 4,
+    D3D_SIT_STRUCTURED = 5,
+    D3D_SIT_UAV_RWSTRUCTURED = 6,
+    D3D_SIT_BYTEADDRESS = 7,
+    D3D_SIT_UAV_RWBYTEADDRESS = 8,
+    D3D_SIT_UAV_APPEND_STRUCTURED = 9,
+    D3D_SIT_UAV_CONSUME_STRUCTURED = 10,
+    D3D_SIT_UAV_RWSTRUCTURED_WITH_COUNTER = 11,
+};
+
+enum D3D_SHADER_INPUT_FLAGS : UINT {
+    D3D_SIF_USERPACKED = 0x1,
+    D3D_SIF_COMPARISON_SAMPLER = 0x2,
+    D3D_SIF_TEXTURE_COMPONENT_0 = 0x4,
+    D3D_SIF_TEXTURE_COMPONENT_1 = 0x8,
+    D3D_SIF_TEXTURE_COMPONENTS = 0xc,
+    D3D_SIF_UNUSED = 0x10,
+};
+
+enum D3D_RESOURCE_RETURN_TYPE : UINT {
+    D3D_RETURN_TYPE_UNORM = 1,
+    D3D_RETURN_TYPE_SNORM = 2,
+    D3D_RETURN_TYPE_SINT = 3,
+    D3D_RETURN_TYPE_UINT = 4,
+    D3D_RETURN_TYPE_FLOAT = 5,
+    D3D_RETURN_TYPE_MIXED = 6,
+    D3D_RETURN_TYPE_DOUBLE = 7,
+    D3D_RETURN_TYPE_CONTINUED = 8,
+};
+
+enum D3D_NAME : UINT {
+    D3D_NAME_UNDEFINED = 0,
+    D3D_NAME_POSITION = 1,
+    D3D_NAME_CLIP_DISTANCE = 2,
+    D3D_NAME_CULL_DISTANCE = 3,
+    D3D_NAME_RENDER_TARGET_ARRAY_INDEX = 4,
+    D3D_NAME_VIEWPORT_ARRAY_INDEX = 5,
+    D3D_NAME_VERTEX_ID = 6,
+    D3D_NAME_PRIMITIVE_ID = 7,
+    D3D_NAME_INSTANCE_ID = 8,
+    D3D_NAME_IS_FRONT_FACE = 9,
+    D3D_NAME_SAMPLE_INDEX = 10,
+    D3D_NAME_TARGET = 64,
+    D3D_NAME_DEPTH = 65,
+    D3D_NAME_COVERAGE = 66,
+};
+
+enum D3D_REGISTER_COMPONENT_TYPE : UINT {
+    D3D_REGISTER_COMPONENT_UNKNOWN = 0,
+    D3D_REGISTER_COMPONENT_UINT32 = 1,
+    D3D_REGISTER_COMPONENT_SINT32 = 2,
+    D3D_REGISTER_COMPONENT_FLOAT32 = 3,
+};
+
+enum D3D11_SHADER_VERSION_TYPE : UINT {
+    D3D11_SHVER_PIXEL_SHADER = 0,
+    D3D11_SHVER_VERTEX_SHADER = 1,
+    D3D11_SHVER_GEOMETRY_SHADER = 2,
+    D3D11_SHVER_HULL_SHADER = 3,
+    D3D11_SHVER_DOMAIN_SHADER = 4,
+    D3D11_SHVER_COMPUTE_SHADER = 5,
+};
+
+constexpr UINT D3D11_SHVER_GET_TYPE(UINT version) { return (version >> 16) & 0xffff; }
+constexpr UINT D3D11_SHVER_GET_MAJOR(UINT version) { return (version >> 4) & 0xf; }
+constexpr UINT D3D11_SHVER_GET_MINOR(UINT version) { return version & 0xf; }
+
+struct D3D11_SHADER_DESC {
+    UINT Version;
+    LPCSTR Creator;
+    UINT Flags;
+    UINT ConstantBuffers;
+    UINT BoundResources;
+    UINT InputParameters;
+    UINT OutputParameters;
+    UINT InstructionCount;
+    UINT TempRegisterCount;
+    UINT TempArrayCount;
+    UINT DefCount;
+    UINT DclCount;
+    UINT TextureNormalInstructions;
+    UINT TextureLoadInstructions;
+    UINT TextureCompInstructions;
+    UINT TextureBiasInstructions;
+    UINT TextureGradientInstructions;
+    UINT FloatInstructionCount;
+    UINT IntInstructionCount;
+    UINT UintInstructionCount;
+    UINT StaticFlowControlCount;
+    UINT DynamicFlowControlCount;
+    UINT MacroInstructionCount;
+    UINT ArrayInstructionCount;
+    UINT CutInstructionCount;
+    UINT EmitInstructionCount;
+    UINT GSOutputTopology;
+    UINT GSMaxOutputVertexCount;
+    UINT InputPrimitive;
+    UINT PatchConstantParameters;
+    UINT cGSInstanceCount;
+    UINT cControlPoints;
+    UINT HSOutputPrimitive;
+    UINT HSPartitioning;
+    UINT TessellatorDomain;
+    UINT cBarrierInstructions;
+    UINT cInterlockedInstructions;
+    UINT cTextureStoreInstructions;
+};
+
+struct D3D11_SHADER_INPUT_BIND_DESC {
+    LPCSTR Name;
+    D3D_SHADER_INPUT_TYPE Type;
+    UINT BindPoint;
+    UINT BindCount;
+    UINT uFlags;
+    D3D_RESOURCE_RETURN_TYPE ReturnType;
+    D3D_SRV_DIMENSION Dimension;
+    UINT NumSamples;
+};
+
+struct D3D11_SIGNATURE_PARAMETER_DESC {
+    LPCSTR SemanticName;
+    UINT SemanticIndex;
+    UINT Register;
+    D3D_NAME SystemValueType;
+    D3D_REGISTER_COMPONENT_TYPE ComponentType;
+    BYTE Mask;
+    BYTE ReadWriteMask;
+    UINT Stream;
+    UINT MinPrecision;
+};
+
+}  // namespace tolmero::gpu
