@@ -6,18 +6,6 @@
 #include <cstdio>
 
 namespace tolmero {
-namespace {
-
-// Posts the quit message behind whatever is queued, as the window's own
-// handling of Escape and the close request does.
-void postQuit() {
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
-}
-
-}  // namespace
-
 int virtualKeyFromSdl(std::int32_t key) {
     if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
     if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
@@ -91,11 +79,21 @@ bool AppWindow::pumpMessages() {
 
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-        if (event.type == SDL_QUIT) return false;
+        if (event.type == SDL_QUIT) {
+            quitPosted_ = false;  // this is the quit message; any posted one is the same
+            return false;
+        }
         // The window's own handling: Escape and the close request post quit.
-        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) postQuit();
-        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) postQuit();
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) quitPosted_ = true;
+        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) quitPosted_ = true;
         record(event);
+    }
+    // A posted quit message is retrieved once nothing else is queued, in the
+    // same pump. (An event pushed to SDL's queue during this loop would only
+    // come out of the next pump: SDL stops each poll cycle at a sentinel.)
+    if (quitPosted_) {
+        quitPosted_ = false;
+        return false;
     }
     return true;
 }
@@ -121,7 +119,8 @@ void AppWindow::record(const SDL_Event& event) {
             input.mouseY = event.motion.y;
             break;
         case SDL_MOUSEWHEEL:
-            input.wheel = event.wheel.y;  // whole steps; a later message replaces it
+            // Whole steps, positive away from the user; a later message replaces it.
+            input.wheel = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {

@@ -66,6 +66,7 @@ private:
     std::uint32_t height_ = 0;
     int mode_ = 1;
     std::string title_;
+    bool quitPosted_ = false;  // Escape or the close request during this pump
 };
 
 }  // namespace tolmero

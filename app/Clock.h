@@ -1,8 +1,6 @@
 #pragma once
 // The clock that the frame loop follows: the music position.
 
-#include <chrono>
-
 namespace tolmero {
 
 constexpr double kBeatsPerMinute = 105.0;
@@ -18,21 +16,6 @@ public:
     virtual ~Clock() = default;
     virtual bool isPlaying() = 0;
     virtual double positionSeconds() = 0;
-};
-
-// A silent clock that runs in real time from its construction.
-class RealTimeClock : public Clock {
-public:
-    explicit RealTimeClock(double durationSeconds)
-        : duration_(durationSeconds), start_(std::chrono::steady_clock::now()) {}
-    bool isPlaying() override { return positionSeconds() < duration_; }
-    double positionSeconds() override {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    }
-
-private:
-    double duration_;
-    std::chrono::steady_clock::time_point start_;
 };
 
 }  // namespace tolmero

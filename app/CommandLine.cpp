@@ -6,14 +6,16 @@
 #include <string>
 
 #include "app/CommandLineValues.h"
+#include "app/DumpRandoms.h"
 #include "app/InspectCommand.h"
 #include "app/LaunchSettings.h"
+#include "app/RenderCommands.h"
+#include "render/AssetCatalog.h"
 #include "tracks/TrackSet.h"
 
 namespace tolmero {
 namespace {
 
-constexpr int kExitBadInput = 2;
 
 struct RenderOptions {
     std::string resolution = "1920x1080";
@@ -46,6 +48,12 @@ bool applyRenderOptions(const RenderOptions& options, LaunchSettings& settings) 
     return true;
 }
 
+void addDisplayOptions(CLI::App& command, DisplayOptions& options) {
+    command.add_option("--resolution", options.resolution, "window size WxH")->capture_default_str();
+    command.add_option("--samples", options.samples, "supersampling factors XxY, 1 to 16 each")
+        ->capture_default_str();
+}
+
 }  // namespace
 
 int runCommandLine(int argc, char** argv) {
@@ -58,6 +66,39 @@ int runCommandLine(int argc, char** argv) {
         "inspect", "print the CPU state of the given beats as JSON, one object per line");
     inspect->add_option("--beats", inspectBeats, "comma-separated beats, e.g. 10,45.5,300")->required();
     addRenderOptions(*inspect, inspectOptions);
+
+    PlayOptions playOptions;
+    CLI::App* play = app.add_subcommand("play", "play in a window without the setup dialog");
+    addDisplayOptions(*play, playOptions.display);
+    bool windowedFlag = false;
+    auto* windowed = play->add_flag("--windowed", windowedFlag, "play in a window (the default)");
+    play->add_flag("--fullscreen", playOptions.fullscreen, "play full screen")->excludes(windowed);
+
+    RenderStillOptions stillOptions;
+    stillOptions.display.resolution = "1920x1080";
+    CLI::App* render = app.add_subcommand("render", "render the frame of one beat headless into a PNG file");
+    render->add_option("--beat", stillOptions.beat, "the beat to render, e.g. 123.5")->required();
+    render->add_option("--out", stillOptions.out, "the PNG file to write")->required();
+    addDisplayOptions(*render, stillOptions.display);
+
+    BenchOptions benchOptions;
+    CLI::App* bench = app.add_subcommand(
+        "bench", "render frames of one beat headless; median and 90th percentile GPU time per section and CPU frame time");
+    bench->add_option("--beat", benchOptions.beat, "the beat to render")->capture_default_str();
+    bench->add_option("--frames", benchOptions.frames, "how many frames to measure")->capture_default_str();
+    bench->add_flag("--json", benchOptions.json, "print one JSON object");
+    addDisplayOptions(*bench, benchOptions.display);
+
+    std::string extractDirectory;
+    CLI::App* assets = app.add_subcommand(
+        "assets", "list the embedded assets: id, type, size in bytes and name, tab-separated");
+    assets->add_option("--extract", extractDirectory, "also write every asset's bytes under this folder");
+
+    std::string randomsOut;
+    CLI::App* dumpRandoms = app.add_subcommand(
+        "dump-randoms", "generate the eight random fields and write them as raw little-endian float32, "
+                        "slice by slice, row by row (1024 x 1024 each)");
+    dumpRandoms->add_option("--out", randomsOut, "the file to write")->required();
 
     try {
         app.parse(argc, argv);
@@ -78,8 +119,26 @@ int runCommandLine(int argc, char** argv) {
         return 0;
     }
 
-    std::cout << app.help();
-    return 0;
+    if (*assets) {
+        listAssets(std::cout);
+        if (!extractDirectory.empty()) {
+            try {
+                const std::size_t written = extractAssets(extractDirectory);
+                std::fprintf(stderr, "tolmero: wrote %zu assets under %s\n", written, extractDirectory.c_str());
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "tolmero: %s\n", error.what());
+                return 1;
+            }
+        }
+        return 0;
+    }
+
+    if (*dumpRandoms) return runDumpRandoms(randomsOut);
+    if (*play) return runPlay(playOptions);
+    if (*render) return runRenderStill(stillOptions);
+    if (*bench) return runBench(benchOptions);
+
+    return runEntry();
 }
 
 }  // namespace tolmero

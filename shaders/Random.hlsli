@@ -42,7 +42,7 @@ float latticeValue(int3 p)
     uint a = uint(p.x) + 0xEFFFFFFFu;
     uint b = uint(p.y) + 0xEFFFFFFFu;
     uint c = uint(p.z);
-    [unroll] for (int round = 0; round < 5; ++round)
+    [unroll] for (int i = 0; i < 5; ++i)
     {
         mix96(a, b, c);
     }

@@ -32,7 +32,11 @@ public:
         calls.push_back("end");
         return framesUntilQuit < 0 || framesUntilQuit-- > 0;
     }
-    void mark(std::string_view section) override { calls.push_back("[" + std::string(section) + "]"); }
+    void mark(std::string_view section) override {
+        std::string call = "[";
+        call.append(section).append("]");
+        calls.push_back(call);
+    }
     void clearSceneTargets() override { calls.push_back("clear"); }
     void scatterVegetation() override { calls.push_back("scatter"); }
     void drawMachines() override { calls.push_back("machines"); }

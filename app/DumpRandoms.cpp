@@ -1,0 +1,48 @@
+#include "app/DumpRandoms.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <vector>
+
+#include "app/RenderCommands.h"
+#include "render/Renderer.h"
+#include "scene/RandomFields.h"
+#include "scene/SceneResources.h"
+
+namespace tolmero {
+
+int runDumpRandoms(const std::string& out) {
+    // Opened first, so that a path that cannot be written fails at once.
+    std::ofstream file(out, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        std::fprintf(stderr, "tolmero: cannot write %s\n", out.c_str());
+        return 1;
+    }
+    if (!createHeadlessRenderer(64, 64)) return kExitNoDevice;
+    SceneResources scene;
+    scene.randoms = createRandomFields();
+    generateRandomFields(scene);
+    const std::vector<float> values = readRandomFields(scene.randoms);
+    destroyRenderer();
+    if (values.empty()) {
+        std::fprintf(stderr, "tolmero: cannot read the random fields back from the GPU\n");
+        return 1;
+    }
+
+    std::vector<char> bytes(values.size() * 4);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const auto bits = std::bit_cast<std::uint32_t>(values[i]);
+        for (int k = 0; k < 4; ++k) bytes[i * 4 + k] = static_cast<char>((bits >> (8 * k)) & 0xFF);
+    }
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+        std::fprintf(stderr, "tolmero: cannot write %s\n", out.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace tolmero

@@ -1,0 +1,49 @@
+#include "app/PngFile.h"
+
+#include <spng.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace tolmero {
+
+bool writePng(const std::filesystem::path& path, std::span<const std::uint8_t> rgba, std::uint32_t width,
+              std::uint32_t height, std::string& error) {
+    if (rgba.size() != static_cast<std::size_t>(width) * height * 4) {
+        error = "the image has " + std::to_string(rgba.size()) + " bytes, not " + std::to_string(width) + " x " +
+                std::to_string(height) + " x 4";
+        return false;
+    }
+    std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(SPNG_CTX_ENCODER), spng_ctx_free);
+    if (!ctx) {
+        error = "cannot start the PNG encoder";
+        return false;
+    }
+    std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+    if (!file) {
+        error = "cannot write " + path.string();
+        return false;
+    }
+    spng_ihdr header{};
+    header.width = width;
+    header.height = height;
+    header.bit_depth = 8;
+    header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    // The pixels are sRGB-encoded; say so (rendering intent 0, perceptual).
+    int result = spng_set_png_file(ctx.get(), file.get());
+    if (!result) result = spng_set_ihdr(ctx.get(), &header);
+    if (!result) result = spng_set_srgb(ctx.get(), 0);
+    if (!result)
+        result = spng_encode_image(ctx.get(), rgba.data(), rgba.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
+    if (result) {
+        error = "cannot encode " + path.string() + ": " + spng_strerror(result);
+        return false;
+    }
+    if (std::fflush(file.get()) != 0) {
+        error = "cannot write " + path.string();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tolmero

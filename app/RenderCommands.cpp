@@ -1,0 +1,251 @@
+#include "app/RenderCommands.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <vector>
+
+#include "app/CommandLineValues.h"
+#include "app/FrameLoop.h"
+#include "app/JsonWriter.h"
+#include "app/LaunchSettings.h"
+#include "app/ParticleCatchUp.h"
+#include "app/PngFile.h"
+#include "app/ProductionPasses.h"
+#include "app/SetupDialog.h"
+#include "audio/MusicPlayer.h"
+#include "render/GpuResources.h"
+#include "render/Profiler.h"
+#include "render/Renderer.h"
+#include "tracks/TrackSet.h"
+
+namespace tolmero {
+namespace {
+
+// Parses and checks the window size and factors against the device's largest
+// image, before anything opens. Returns 0 with `settings` filled, or the exit
+// code after one line on standard error.
+int prepareLaunch(const DisplayOptions& options, LaunchSettings& settings) {
+    std::string error;
+    const auto resolution = parseSize(options.resolution, "resolution", error);
+    const auto samples = resolution ? parseSize(options.samples, "samples", error) : std::nullopt;
+    if (!resolution || !samples) {
+        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
+        return kExitBadInput;
+    }
+    // The same limits as the renderer's device: ask it without opening anything.
+    DeviceProbe probe;
+    if (!probeDevice(probe)) {
+        std::fprintf(stderr, "tolmero: no usable Vulkan device: %s\n", probe.error.c_str());
+        return kExitNoDevice;
+    }
+    if (!checkRenderSettings(*resolution, *samples, probe.maxImageDimension2D, error)) {
+        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
+        return kExitBadInput;
+    }
+    settings.width = resolution->x;
+    settings.height = resolution->y;
+    settings.supersample = {samples->x, samples->y};
+    return 0;
+}
+
+// One finite beat.
+bool parseBeat(const std::string& text, float& beat) {
+    std::string error;
+    const auto beats = parseBeats(text, error);
+    if (!beats || beats->size() != 1) {
+        std::fprintf(stderr, "tolmero: invalid beat '%s': expected one finite number\n", text.c_str());
+        return false;
+    }
+    beat = beats->front();
+    return true;
+}
+
+// The median (mean of the middle two for an even count) and the 90th
+// percentile (nearest rank) of a non-empty set of samples.
+struct Spread {
+    double median = 0.0;
+    double p90 = 0.0;
+};
+
+Spread spreadOf(std::vector<double> samples) {
+    Spread spread;
+    if (samples.empty()) return spread;
+    std::sort(samples.begin(), samples.end());
+    const std::size_t n = samples.size();
+    spread.median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2.0;
+    const std::size_t rank = static_cast<std::size_t>(std::ceil(0.9 * static_cast<double>(n)));
+    spread.p90 = samples[std::max<std::size_t>(rank, 1) - 1];
+    return spread;
+}
+
+}  // namespace
+
+namespace {
+
+// The music is the production's clock.
+class MusicClock : public Clock {
+public:
+    explicit MusicClock(MusicPlayer& player) : player_(player) {}
+    bool isPlaying() override { return player_.isPlaying(); }
+    double positionSeconds() override { return player_.positionSeconds(); }
+
+private:
+    MusicPlayer& player_;
+};
+
+}  // namespace
+
+int playProduction(LaunchSettings& settings) {
+    const PixelSize window = windowSize(settings);
+    if (!createRenderer(window.width, window.height, settings.windowed, "Tolmero")) return kExitNoDevice;
+    SDL_ShowCursor(SDL_DISABLE);
+
+    ProductionPasses passes(settings);
+    FrameLoop loop(settings, trackSet(), passes);
+    loop.startUp();
+
+    // Only now, with everything loaded, does the music start: loading never
+    // eats into the timeline.
+    MusicPlayer music;
+    music.open("track.flac");
+    music.play();
+    MusicClock clock(music);
+    loop.run(clock);
+
+    // Teardown: the sampler and the music; the other objects go with the process.
+    releaseObject(passes.resources().linearSampler);
+    music.release();
+    return 0;
+}
+
+int runPlay(const PlayOptions& options) {
+    LaunchSettings& settings = launchSettings();
+    if (const int code = prepareLaunch(options.display, settings)) return code;
+    settings.windowed = options.fullscreen ? 0 : 1;
+    settings.started = 1;
+    return playProduction(settings);
+}
+
+int runEntry() {
+    // The dialog refuses sizes the device cannot render, so ask the device first.
+    DeviceProbe probe;
+    if (!probeDevice(probe)) {
+        std::fprintf(stderr, "tolmero: no usable Vulkan device: %s\n", probe.error.c_str());
+        return kExitNoDevice;
+    }
+    LaunchSettings& settings = launchSettings();
+    if (!showSetupDialog(settings, probe.maxImageDimension2D)) return kExitNoDisplay;
+    if (!settings.started) return 0;  // Cancel, Escape or the close box
+    return playProduction(settings);
+}
+
+int runRenderStill(const RenderStillOptions& options) {
+    float beat = 0.0f;
+    if (!parseBeat(options.beat, beat)) return kExitBadInput;
+    LaunchSettings settings;
+    if (const int code = prepareLaunch(options.display, settings)) return code;
+    settings.started = 1;
+    launchSettings() = settings;
+
+    const PixelSize window = windowSize(settings);
+    if (!createHeadlessRenderer(window.width, window.height)) return kExitNoDevice;
+    ProductionPasses passes(settings);
+    FrameLoop loop(settings, trackSet(), passes);
+    loop.startUp();
+    passes.endFrame();  // closes the start-up frame, as the loop's first iteration does
+
+    // The particles as a run at 60 frames a second would have left them.
+    catchUpParticles(passes, trackSet(), loop.camera(), beat);
+
+    loop.renderFrame(beat);
+    passes.endFrame();
+
+    std::vector<std::uint8_t> pixels;
+    std::uint32_t width = 0, height = 0;
+    if (!readBackBuffer(pixels, width, height)) {
+        std::fprintf(stderr, "tolmero: cannot read the rendered frame back\n");
+        destroyRenderer();
+        return 1;
+    }
+    destroyRenderer();
+    std::string error;
+    if (!writePng(options.out, pixels, width, height, error)) {
+        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int runBench(const BenchOptions& options) {
+    float beat = 0.0f;
+    if (!parseBeat(options.beat, beat)) return kExitBadInput;
+    if (options.frames <= 0) {
+        std::fprintf(stderr, "tolmero: the frame count must be positive\n");
+        return kExitBadInput;
+    }
+    LaunchSettings settings;
+    if (const int code = prepareLaunch(options.display, settings)) return code;
+    settings.started = 1;
+    launchSettings() = settings;
+
+    const PixelSize window = windowSize(settings);
+    Renderer* renderer = createHeadlessRenderer(window.width, window.height);
+    if (!renderer) return kExitNoDevice;
+    const std::string deviceName = renderer->device->GetAdapterName();
+    ProductionPasses passes(settings);
+    FrameLoop loop(settings, trackSet(), passes);
+    loop.startUp();
+    passes.endFrame();  // the start-up frame is not measured
+
+    std::vector<double> cpuFrameMs;
+    std::vector<std::string> sectionOrder;
+    std::map<std::string, std::vector<double>> sectionMs;
+    for (int frame = 0; frame < options.frames; ++frame) {
+        const auto start = std::chrono::steady_clock::now();
+        loop.renderFrame(beat);
+        passes.endFrame();
+        cpuFrameMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        for (const SectionTiming& section : profilerSectionTimes()) {
+            auto& samples = sectionMs[section.name];
+            if (samples.empty()) sectionOrder.push_back(section.name);
+            samples.push_back(section.milliseconds);
+        }
+    }
+    destroyRenderer();
+
+    const Spread cpu = spreadOf(cpuFrameMs);
+    if (options.json) {
+        JsonWriter json(std::cout);
+        json.beginObject();
+        json.key("device").value(deviceName);
+        json.key("frames").value(options.frames);
+        json.key("cpuFrameMs").beginObject().key("median").value(cpu.median).key("p90").value(cpu.p90).endObject();
+        json.key("sections").beginObject();
+        for (const std::string& name : sectionOrder) {
+            const Spread gpuTime = spreadOf(sectionMs[name]);
+            json.key(name).beginObject().key("median").value(gpuTime.median).key("p90").value(gpuTime.p90).endObject();
+        }
+        json.endObject();
+        json.endObject();
+        std::cout << '\n';
+    } else {
+        std::printf("device: %s\nframes: %d at beat %g, %dx%d with %dx%d samples\n", deviceName.c_str(),
+                    options.frames, static_cast<double>(beat), settings.width, settings.height, settings.supersample.x,
+                    settings.supersample.y);
+        std::printf("%-24s %12s %12s\n", "", "median ms", "p90 ms");
+        std::printf("%-24s %12.3f %12.3f\n", "CPU frame", cpu.median, cpu.p90);
+        for (const std::string& name : sectionOrder) {
+            const Spread gpuTime = spreadOf(sectionMs[name]);
+            std::printf("%-24s %12.3f %12.3f\n", name.c_str(), gpuTime.median, gpuTime.p90);
+        }
+    }
+    return 0;
+}
+
+}  // namespace tolmero

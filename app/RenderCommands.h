@@ -1,0 +1,53 @@
+#pragma once
+// The commands that start the renderer: `play` (a window, in real time),
+// `render` (one headless still as a PNG) and `bench` (headless GPU and CPU
+// timings). Each returns the process exit code: 0 on success, 1 when no
+// usable Vulkan device exists or the output cannot be written, 2 for bad
+// input (reported before any window opens).
+
+#include <cstdint>
+#include <string>
+
+namespace tolmero {
+
+inline constexpr int kExitNoDevice = 1;
+inline constexpr int kExitNoDisplay = 1;
+inline constexpr int kExitBadInput = 2;
+
+// Window size and supersampling factors as given on the command line.
+struct DisplayOptions {
+    std::string resolution = "1280x720";
+    std::string samples = "4x4";
+};
+
+struct PlayOptions {
+    DisplayOptions display;
+    bool fullscreen = false;
+};
+
+struct RenderStillOptions {
+    DisplayOptions display;
+    std::string beat;
+    std::string out;
+};
+
+struct BenchOptions {
+    DisplayOptions display;
+    std::string beat = "300";
+    int frames = 30;
+    bool json = false;
+};
+
+struct LaunchSettings;
+
+// The entry without arguments: the setup dialog, then the production as
+// chosen there; Cancel returns 0 without opening a window.
+int runEntry();
+// The production with the given settings: window, start-up, then the frame
+// loop on the music's clock until the music ends or the window quits.
+int playProduction(LaunchSettings& settings);
+int runPlay(const PlayOptions& options);
+int runRenderStill(const RenderStillOptions& options);
+int runBench(const BenchOptions& options);
+
+}  // namespace tolmero

@@ -1,0 +1,73 @@
+#include "scene/Finishing.h"
+
+#include <algorithm>
+
+#include "render/GpuResources.h"
+#include "render/ShaderProgram.h"
+
+namespace tolmero {
+
+using namespace gpu;
+
+namespace {
+
+constexpr std::uint32_t kFullScreenVertices = 6;
+
+// Squeeze group tiles are 16 source texels wide.
+constexpr std::uint32_t kSqueezeTile = 16;
+
+}  // namespace
+
+ID3D11Buffer* createSqueezeConstants(std::uint32_t supersampleX, std::uint32_t supersampleY) {
+    SqueezeConstants constants;
+    constants.squeezeFactor[0] = supersampleX;
+    constants.squeezeFactor[1] = supersampleY;
+    return createConstantBuffer(constants);
+}
+
+std::uint32_t squeezeGroupCount(std::uint32_t windowWidth, std::uint32_t supersampleX) {
+    const std::uint32_t factor = std::clamp<std::uint32_t>(supersampleX, 1, kMaxSqueezeFactor);
+    const std::uint32_t columnsPerGroup = kSqueezeTile / factor;
+    return (windowWidth + columnsPerGroup - 1) / columnsPerGroup;
+}
+
+void drawSky(const SceneResources& scene) {
+    draw("SkyVertex.hlsl:main:vs_5_0", "SkyPixel.hlsl:main:ps_5_0", "", "", "", kFullScreenVertices,
+         {bindingEntry("SV_Target", scene.sceneColour), bindingEntry("CameraConstant", scene.camera),
+          bindingEntry("SV_Depth", scene.depth), bindingEntry("skyImages", scene.skyImages),
+          bindingEntry("linearSampler", scene.linearSampler)},
+         D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+}
+
+void squeeze(const SceneResources& scene) {
+    dispatch("Squeeze.hlsl:main:cs_5_0", squeezeGroupCount(scene.windowWidth, scene.supersampleX), 1, 1,
+             {bindingEntry("SqueezeBuffer", scene.squeezeConstants), bindingEntry("original", scene.sceneColour),
+              bindingEntry("result", scene.result), bindingEntry("CameraConstant", scene.camera)});
+}
+
+void bloom(const SceneResources& scene, float strength) {
+    // One group per column, then one group per row; a fresh constant buffer
+    // for each pass.
+    for (std::uint32_t direction = 0; direction < 2; ++direction) {
+        BloomConstants constants;
+        constants.settings[0] = scene.windowWidth;
+        constants.settings[1] = scene.windowHeight;
+        constants.settings[2] = direction;
+        constants.strength = strength;
+        ID3D11Buffer* buffer = createConstantBuffer(constants);
+        dispatch("Bloom.hlsl:main:cs_5_0", direction == 0 ? scene.windowWidth : scene.windowHeight, 1, 1,
+                 {bindingEntry("bloom", scene.bloom), bindingEntry("source", scene.result),
+                  bindingEntry("consts", buffer)});
+        releaseObject(buffer);
+    }
+}
+
+void blit(const SceneResources& scene, ID3D11Texture2D* target) {
+    draw("BlitVertex.hlsl:main:vs_5_0", "BlitPixel.hlsl:main:ps_5_0", "", "", "", kFullScreenVertices,
+         {bindingEntry("result2", scene.bloom), bindingEntry("result", scene.result),
+          bindingEntry("linearSampler", scene.linearSampler), bindingEntry("SV_Target", target),
+          bindingEntry("dither", scene.dither)},
+         D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+}
+
+}  // namespace tolmero

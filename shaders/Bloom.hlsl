@@ -1,0 +1,80 @@
+// One direction of the glow's separable Gaussian (radius 20 texels, weights
+// e^(-d^2/100)), scaled by 0.01 x strength. Direction 0 blurs each column of
+// "source" into "bloom"; direction 1 blurs each row of "bloom" in place.
+//
+// One group per line. The line passes through group-shared memory in chunks
+// (a ring of 1920 texels): each chunk yields 1880 outputs and keeps the
+// 20-texel aprons on both sides, so lines of any length fit the device's
+// group-shared memory. Every input texel is read before any output of the
+// line that could overwrite it is written, which keeps the in-place pass
+// correct.
+#include "Random.hlsli"
+
+RWTexture2D<float4> bloom : register(u0);   // storage-format: rgba16f
+RWTexture2D<float4> source : register(u1);  // storage-format: rgba8
+
+cbuffer consts : register(b0)
+{
+    uint3 settings;  // window width, window height, direction
+    float strength;
+};
+
+static const uint kRing = 1920;
+static const int kRadius = 20;
+static const uint kChunk = kRing - 2 * kRadius;  // outputs per chunk
+
+groupshared float4 lineTexels[kRing];
+
+float4 readInput(uint direction, uint lineIndex, uint position)
+{
+    if (direction == 0)
+    {
+        return source[uint2(lineIndex, position)];
+    }
+    return bloom[uint2(position, lineIndex)];
+}
+
+[numthreads(256, 1, 1)]
+void main(uint3 groupId : SV_GroupID, uint3 thread : SV_GroupThreadID)
+{
+    uint direction = settings.z;
+    uint lineIndex = groupId.x;
+    uint lineLength = direction == 0 ? settings.y : settings.x;
+
+    for (uint chunkStart = 0; chunkStart < lineLength; chunkStart += kChunk)
+    {
+        // Inputs up to 20 texels past the chunk's end; the ring already holds
+        // the 40 texels around the chunk's start from the previous chunk.
+        uint loadBegin = chunkStart == 0 ? 0 : chunkStart + kRadius;
+        uint loadEnd = min(chunkStart + kChunk + kRadius, lineLength);
+        for (uint p = loadBegin + thread.x; p < loadEnd; p += 256)
+        {
+            lineTexels[p % kRing] = readInput(direction, lineIndex, p);
+        }
+        GroupMemoryBarrierWithGroupSync();
+
+        uint chunkEnd = min(chunkStart + kChunk, lineLength);
+        for (uint y = chunkStart + thread.x; y < chunkEnd; y += 256)
+        {
+            int first = max(int(y) - kRadius, 0);
+            int last = min(int(y) + kRadius, int(lineLength) - 1);
+            float4 sum = float4(0.0f, 0.0f, 0.0f, 0.0f);
+            for (int k = first; k <= last; ++k)
+            {
+                float d = float(k - int(y));
+                sum += lineTexels[uint(k) % kRing] * exp2(-0.0144269504f * d * d);
+            }
+            float4 glow = sum * strength * 0.01f;
+            if (direction == 0)
+            {
+                bloom[uint2(lineIndex, y)] = glow;
+            }
+            else
+            {
+                bloom[uint2(y, lineIndex)] = glow;
+            }
+        }
+        // The next chunk's loads overwrite ring entries that this chunk read.
+        GroupMemoryBarrierWithGroupSync();
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Shared set-up of the text renderer's GPU tests: one headless renderer per
+// executable (validation layers on, glyph atlas built), a check that no test
+// causes a validation message, and 8-bit target helpers.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "gpu/D3D11.h"
+
+namespace texttest {
+
+// The shared renderer, created on first use; null (after a failure) without a
+// device.
+bool ensureRenderer();
+
+class TextGpuTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    std::uint32_t validationBefore_ = 0;
+};
+
+struct Rgba8Image {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint8_t> rgba;  // rows top first
+
+    std::array<std::uint8_t, 4> at(std::uint32_t x, std::uint32_t y) const;
+    bool isWhite(std::uint32_t x, std::uint32_t y) const;
+    bool operator==(const Rgba8Image&) const = default;
+};
+
+// An R8G8B8A8_UNORM render target (also a shader resource), cleared to rgba.
+tolmero::gpu::ID3D11Texture2D* createClearedTarget(std::uint32_t width, std::uint32_t height,
+                                                   const std::array<float, 4>& rgba);
+Rgba8Image readTarget(tolmero::gpu::ID3D11Texture2D* target);
+
+}  // namespace texttest
