@@ -103,7 +103,13 @@ private:
 
 int playProduction(LaunchSettings& settings) {
     const PixelSize window = windowSize(settings);
-    if (!createRenderer(window.width, window.height, settings.windowed, "Tolmero")) return kExitNoDevice;
+    Renderer* renderer = createRenderer(window.width, window.height, settings.windowed, "Tolmero");
+    if (!renderer) return kExitNoDevice;
+    const PixelSize render = renderSize(settings);
+    std::fprintf(stderr, "tolmero: playing %ux%u %s with %dx%d supersampling (render size %ux%u) on %s\n",
+                 window.width, window.height, settings.windowed ? "windowed" : "full screen",
+                 settings.supersample.x, settings.supersample.y, render.width, render.height,
+                 renderer->device->GetAdapterName());
     SDL_ShowCursor(SDL_DISABLE);
 
     ProductionPasses passes(settings);
