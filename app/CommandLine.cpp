@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string>
 
+#include "app/CaptureCommand.h"
 #include "app/CommandLineValues.h"
 #include "app/DumpRandoms.h"
 #include "app/InspectCommand.h"
@@ -59,6 +60,10 @@ void addDisplayOptions(CLI::App& command, DisplayOptions& options) {
 int runCommandLine(int argc, char** argv) {
     CLI::App app{"Tolmero: a real-time audiovisual production of a northern forest and bog."};
     app.require_subcommand(0, 1);
+    // Errors of the command line itself get the one-line form of every other refusal.
+    app.failure_message([](const CLI::App*, const CLI::Error& error) {
+        return std::string("tolmero: ") + error.what() + " (tolmero --help lists the commands and options)\n";
+    });
 
     RenderOptions inspectOptions;
     std::string inspectBeats;
@@ -81,10 +86,26 @@ int runCommandLine(int argc, char** argv) {
     render->add_option("--out", stillOptions.out, "the PNG file to write")->required();
     addDisplayOptions(*render, stillOptions.display);
 
+    CaptureOptions captureOptions;
+    CLI::App* capture = app.add_subcommand(
+        "capture", "render the production headless at a fixed frame rate into an MP4 video with the music "
+                   "(encoded by the ffmpeg program)");
+    capture->add_option("--out", captureOptions.out, "the video file to write (MP4)")->required();
+    capture->add_option("--fps", captureOptions.fps, "frames per second")->capture_default_str();
+    capture->add_option("--from", captureOptions.from, "first beat (default: 0)");
+    capture->add_option("--to", captureOptions.to,
+                        "beat to stop before (default: the end of the music, or beat 421.076 without it)");
+    capture->add_option("--crf", captureOptions.crf, "H.264 quality: 0 lossless .. 51 worst")->capture_default_str();
+    addDisplayOptions(*capture, captureOptions.display);
+
     BenchOptions benchOptions;
     CLI::App* bench = app.add_subcommand(
         "bench", "render frames of one beat headless; median and 90th percentile GPU time per section and CPU frame time");
-    bench->add_option("--beat", benchOptions.beat, "the beat to render")->capture_default_str();
+    auto* benchBeat = bench->add_option("--beat", benchOptions.beat, "the beat to render")->capture_default_str();
+    bench->add_option("--scene", benchOptions.scene,
+                      "measure scene N (0..3) at the middle of its first span instead of --beat")
+        ->check(CLI::Range(0, 3))
+        ->excludes(benchBeat);
     bench->add_option("--frames", benchOptions.frames, "how many frames to measure")->capture_default_str();
     bench->add_flag("--json", benchOptions.json, "print one JSON object");
     addDisplayOptions(*bench, benchOptions.display);
@@ -136,6 +157,7 @@ int runCommandLine(int argc, char** argv) {
     if (*dumpRandoms) return runDumpRandoms(randomsOut);
     if (*play) return runPlay(playOptions);
     if (*render) return runRenderStill(stillOptions);
+    if (*capture) return runCapture(captureOptions);
     if (*bench) return runBench(benchOptions);
 
     return runEntry();

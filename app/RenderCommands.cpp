@@ -17,6 +17,7 @@
 #include "app/ParticleCatchUp.h"
 #include "app/PngFile.h"
 #include "app/ProductionPasses.h"
+#include "app/SceneSpans.h"
 #include "app/SetupDialog.h"
 #include "audio/MusicPlayer.h"
 #include "render/GpuResources.h"
@@ -25,11 +26,7 @@
 #include "tracks/TrackSet.h"
 
 namespace tolmero {
-namespace {
 
-// Parses and checks the window size and factors against the device's largest
-// image, before anything opens. Returns 0 with `settings` filled, or the exit
-// code after one line on standard error.
 int prepareLaunch(const DisplayOptions& options, LaunchSettings& settings) {
     std::string error;
     const auto resolution = parseSize(options.resolution, "resolution", error);
@@ -54,7 +51,6 @@ int prepareLaunch(const DisplayOptions& options, LaunchSettings& settings) {
     return 0;
 }
 
-// One finite beat.
 bool parseBeat(const std::string& text, float& beat) {
     std::string error;
     const auto beats = parseBeats(text, error);
@@ -65,6 +61,8 @@ bool parseBeat(const std::string& text, float& beat) {
     beat = beats->front();
     return true;
 }
+
+namespace {
 
 // The median (mean of the middle two for an even count) and the 90th
 // percentile (nearest rank) of a non-empty set of samples.
@@ -190,7 +188,16 @@ int runRenderStill(const RenderStillOptions& options) {
 
 int runBench(const BenchOptions& options) {
     float beat = 0.0f;
-    if (!parseBeat(options.beat, beat)) return kExitBadInput;
+    if (options.scene >= 0) {
+        const auto middle = representativeBeat(trackSet(), options.scene);
+        if (!middle) {
+            std::fprintf(stderr, "tolmero: scene %d never shows in the production\n", options.scene);
+            return kExitBadInput;
+        }
+        beat = static_cast<float>(*middle);
+    } else if (!parseBeat(options.beat, beat)) {
+        return kExitBadInput;
+    }
     if (options.frames <= 0) {
         std::fprintf(stderr, "tolmero: the frame count must be positive\n");
         return kExitBadInput;
@@ -208,6 +215,10 @@ int runBench(const BenchOptions& options) {
     FrameLoop loop(settings, trackSet(), passes);
     loop.startUp();
     passes.endFrame();  // the start-up frame is not measured
+    // The particles as the production has them at this beat, so that their
+    // passes cost what they cost there.
+    catchUpParticles(passes, trackSet(), loop.camera(), beat);
+    const int scene = sceneIndex(trackSet().evaluate("scene", beat).y);
 
     std::vector<double> cpuFrameMs;
     std::vector<std::string> sectionOrder;
@@ -241,9 +252,9 @@ int runBench(const BenchOptions& options) {
         json.endObject();
         std::cout << '\n';
     } else {
-        std::printf("device: %s\nframes: %d at beat %g, %dx%d with %dx%d samples\n", deviceName.c_str(),
-                    options.frames, static_cast<double>(beat), settings.width, settings.height, settings.supersample.x,
-                    settings.supersample.y);
+        std::printf("device: %s\nframes: %d at beat %g (scene %d), %dx%d with %dx%d samples\n", deviceName.c_str(),
+                    options.frames, static_cast<double>(beat), scene, settings.width, settings.height,
+                    settings.supersample.x, settings.supersample.y);
         std::printf("%-24s %12s %12s\n", "", "median ms", "p90 ms");
         std::printf("%-24s %12.3f %12.3f\n", "CPU frame", cpu.median, cpu.p90);
         for (const std::string& name : sectionOrder) {

@@ -34,11 +34,19 @@ struct RenderStillOptions {
 struct BenchOptions {
     DisplayOptions display;
     std::string beat = "300";
+    int scene = -1;  // 0..3: a beat in the middle of that scene's first span instead of `beat`
     int frames = 30;
     bool json = false;
 };
 
 struct LaunchSettings;
+
+// Parses and checks the window size and factors against the device's largest
+// image, before anything opens. Returns 0 with `settings` filled, or the exit
+// code after one line on standard error.
+int prepareLaunch(const DisplayOptions& options, LaunchSettings& settings);
+// One finite beat; false after one line on standard error.
+bool parseBeat(const std::string& text, float& beat);
 
 // The entry without arguments: the setup dialog, then the production as
 // chosen there; Cancel returns 0 without opening a window.

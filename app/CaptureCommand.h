@@ -1,0 +1,42 @@
+#pragma once
+// `tolmero capture`: the production rendered headless at a fixed frame rate
+// and encoded, with the matching span of the music, into an MP4 file by the
+// `ffmpeg` program.
+//
+// Frame k shows beat from + k / fps x 105 / 60. Before the first frame the
+// particles are caught up to `from` as `tolmero render` does; from then on
+// every frame runs one simulation step of the active particle system, as the
+// live loop does, so a capture at 60 fps shows what a 60 fps viewer sees.
+//
+// The range defaults to the whole production: from beat 0 to the end of the
+// music ("track.flac" in the working directory), or, without the music, to
+// the end of the keyed timeline (beat 421.076) and no sound.
+//
+// Exit codes: 0 done; 2 bad input (one line, before anything is rendered);
+// 1 a failure (no device, no ffmpeg, an unwritable file, ffmpeg failed);
+// 130 stopped by Ctrl-C, the file finished with the frames captured so far.
+//
+// For tests: with TOLMERO_CAPTURE_RAW_FRAMES=<file> in the environment, the
+// frames handed to ffmpeg are also written to <file>, raw RGBA, one after
+// another.
+
+#include <string>
+
+#include "app/RenderCommands.h"
+
+namespace tolmero {
+
+inline constexpr int kExitInterrupted = 130;
+
+struct CaptureOptions {
+    DisplayOptions display{"1920x1080", "4x4"};
+    std::string out;
+    int fps = 60;
+    std::string from;  // empty: beat 0
+    std::string to;    // empty: the end of the production
+    int crf = 18;
+};
+
+int runCapture(const CaptureOptions& options);
+
+}  // namespace tolmero
