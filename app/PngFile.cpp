@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace tolmero {
 
@@ -28,13 +29,16 @@ bool writePng(const std::filesystem::path& path, std::span<const std::uint8_t> r
     header.width = width;
     header.height = height;
     header.bit_depth = 8;
-    header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    header.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t pixel = 0; pixel < rgb.size() / 3; ++pixel)
+        for (int channel = 0; channel < 3; ++channel) rgb[pixel * 3 + channel] = rgba[pixel * 4 + channel];
     // The pixels are sRGB-encoded; say so (rendering intent 0, perceptual).
     int result = spng_set_png_file(ctx.get(), file.get());
     if (!result) result = spng_set_ihdr(ctx.get(), &header);
     if (!result) result = spng_set_srgb(ctx.get(), 0);
     if (!result)
-        result = spng_encode_image(ctx.get(), rgba.data(), rgba.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
+        result = spng_encode_image(ctx.get(), rgb.data(), rgb.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
     if (result) {
         error = "cannot encode " + path.string() + ": " + spng_strerror(result);
         return false;

@@ -3,11 +3,11 @@
 
 namespace tolmero::images {
 
-// Stand-in sprites for the small plants and the stump set, on white 512 × 512 layers
-// with the plants standing on the bottom edge.
+// The small plants and the stump set, 512 × 512, painted in display colours on a
+// transparent layer (see PlantKit.h), standing on the bottom edge.
 void drawGrassTuft(CairoLayer& layer, int variant);   // tuppo1..5
 void drawDecayingLog(CairoLayer& layer);              // maatuvakoivu
-void drawBogFlower(CairoLayer& layer);                // suokukka: bog rosemary
+void drawBogFlower(CairoLayer& layer);                // suokukka: cloudberry
 void drawDwarfShrub(CairoLayer& layer, int variant);  // varpuinen1..6
 void drawStump(CairoLayer& layer);                    // kanto
 void drawStumpTwig(CairoLayer& layer, int number);    // varpu1..9, 91, 93..97

@@ -1,4 +1,4 @@
-// Writes the stand-in vegetation sprites on pure white, as 8-bit RGBA with alpha 255:
+// Writes the vegetation and stump sprites on pure white, as 8-bit RGBA with alpha 255:
 //   tolmero_gen_vegetation <root> trees   -> the seven trees under "sprites/miljoo/puut/"
 //   tolmero_gen_vegetation <root> plants  -> grass tufts, the decaying log, the bog flower, dwarf shrubs
 //   tolmero_gen_vegetation <root> stumps  -> the stump and its fifteen twigs
@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "PlantKit.h"
 #include "SmallPlants.h"
 #include "Trees.h"
 #include "common/ImageFile.h"
@@ -15,43 +16,55 @@ using namespace tolmero::images;
 
 namespace {
 
-void render(const std::string& root, const std::string& name, int width, int height,
-            const std::function<void(CairoLayer&)>& draw) {
+// Paints a plant in display colours and writes the texels the sprite pass needs. The
+// sprite passes sample with wrap-around addressing, so the foot of a plant on the bottom
+// edge would bleed into the top of its quad as a faint line; the plant is drawn scaled
+// about the top centre so that its foot stands footMargin rows above the bottom edge.
+void paint(const std::string& root, const std::string& name, int width, int height, SpriteResponse response,
+           const std::function<void(CairoLayer&)>& draw, double footMargin) {
     CairoLayer layer(width, height);
+    const double scale = 1.0 - footMargin / height;
+    cairo_translate(layer.cr(), width * 0.5, 0.0);
+    cairo_scale(layer.cr(), scale, scale);
+    cairo_translate(layer.cr(), -width * 0.5, 0.0);
+    // Roots and stems drawn past the image's bottom edge end at its (moved) edge.
+    cairo_rectangle(layer.cr(), 0.0, 0.0, width, height);
+    cairo_clip(layer.cr());
     draw(layer);
-    writePng8(assetPath(root, name), width, height, 4, layer.flattenedRgba8({1.0f, 1.0f, 1.0f}));
+    writePng8(assetPath(root, name), width, height, 4, plantTexels(layer, response));
 }
 
 void trees(const std::string& root) {
     const std::string dir = "sprites/miljoo/puut/";
-    render(root, dir + "koivu1.png", 1024, 2048, [](CairoLayer& l) { drawBirch(l, 11, false); });
-    render(root, dir + "koivu2.png", 1024, 2048, [](CairoLayer& l) { drawBirch(l, 12, true); });
-    render(root, dir + "kuusi1.png", 1024, 2048, [](CairoLayer& l) { drawSpruce(l, 21, 1.0); });
-    render(root, dir + "kuusi2.png", 1024, 2048, [](CairoLayer& l) { drawSpruce(l, 22, 0.8); });
-    render(root, dir + "manty1.png", 1024, 2048, [](CairoLayer& l) { drawTallPine(l, 31); });
-    render(root, dir + "manty2.png", 1024, 2048, [](CairoLayer& l) { drawBogPine(l, 32, false); });
-    render(root, dir + "manty3.png", 1024, 2048, [](CairoLayer& l) { drawBogPine(l, 33, true); });
+    paint(root, dir + "koivu1.png", 1024, 2048, kPlantResponse, [](CairoLayer& l) { drawBirch(l, 1); }, kTreeFootMargin);
+    paint(root, dir + "koivu2.png", 1024, 2048, kPlantResponse, [](CairoLayer& l) { drawBirch(l, 2); }, kTreeFootMargin);
+    paint(root, dir + "kuusi1.png", 1024, 2048, kPlantResponse, [](CairoLayer& l) { drawSpruce(l, 1); }, kTreeFootMargin);
+    paint(root, dir + "kuusi2.png", 1024, 2048, kPlantResponse, [](CairoLayer& l) { drawSpruce(l, 2); }, kTreeFootMargin);
+    paint(root, dir + "manty1.png", 1024, 2048, kPlantResponse, [](CairoLayer& l) { drawTallPine(l); }, kTreeFootMargin);
+    paint(root, dir + "manty2.png", 1024, 2048, kPlantResponse, [](CairoLayer& l) { drawBogPine(l, 2); }, kTreeFootMargin);
+    paint(root, dir + "manty3.png", 1024, 2048, kPlantResponse, [](CairoLayer& l) { drawBogPine(l, 3); }, kTreeFootMargin);
 }
 
 void plants(const std::string& root) {
     for (int i = 1; i <= 5; ++i) {
-        render(root, "sprites/miljoo/heinat/tuppo" + std::to_string(i) + ".png", 512, 512,
-               [i](CairoLayer& l) { drawGrassTuft(l, i); });
+        paint(root, "sprites/miljoo/heinat/tuppo" + std::to_string(i) + ".png", 512, 512, kGrassResponse,
+              [i](CairoLayer& l) { drawGrassTuft(l, i); }, kSmallPlantFootMargin);
     }
-    render(root, "sprites/miljoo/maasto/maatuvakoivu.png", 512, 512, [](CairoLayer& l) { drawDecayingLog(l); });
-    render(root, "sprites/miljoo/maasto/suokukka.png", 512, 512, [](CairoLayer& l) { drawBogFlower(l); });
+    paint(root, "sprites/miljoo/maasto/maatuvakoivu.png", 512, 512, kPlantResponse, [](CairoLayer& l) { drawDecayingLog(l); }, kSmallPlantFootMargin);
+    paint(root, "sprites/miljoo/maasto/suokukka.png", 512, 512, kPlantResponse, [](CairoLayer& l) { drawBogFlower(l); }, kSmallPlantFootMargin);
     for (int i = 1; i <= 6; ++i) {
-        render(root, "sprites/miljoo/maasto/varpuinen" + std::to_string(i) + ".png", 512, 512,
-               [i](CairoLayer& l) { drawDwarfShrub(l, i); });
+        paint(root, "sprites/miljoo/maasto/varpuinen" + std::to_string(i) + ".png", 512, 512, kPlantResponse,
+              [i](CairoLayer& l) { drawDwarfShrub(l, i); }, kSmallPlantFootMargin);
     }
 }
 
 void stumps(const std::string& root) {
     const std::string dir = "sprites/miljoo/maasto/kanto/";
-    render(root, dir + "kanto.png", 512, 512, [](CairoLayer& l) { drawStump(l); });
+    paint(root, dir + "kanto.png", 512, 512, kStumpResponse, [](CairoLayer& l) { drawStump(l); }, kStumpFootMargin);
     const int twigs[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 91, 93, 94, 95, 96, 97};
     for (int n : twigs) {
-        render(root, dir + "varpu" + std::to_string(n) + ".png", 512, 512, [n](CairoLayer& l) { drawStumpTwig(l, n); });
+        paint(root, dir + "varpu" + std::to_string(n) + ".png", 512, 512, kStumpResponse,
+              [n](CairoLayer& l) { drawStumpTwig(l, n); }, kStumpFootMargin);
     }
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the contact sheets in docs/images/ from the images a build generated:
+# Builds the contact sheets in docs/images/ from the images a build generated (the
+# sprites as stored, as the passes draw them, and the character series frame by frame):
 #   assets/images/contact-sheets.sh <build dir> [<docs/images dir>]
 # The sky panoramas are shown flipped, zenith at the top, as one would look at them.
 set -euo pipefail
@@ -57,3 +58,27 @@ ff -i "$tmp/trees.png" -i "$tmp/plants.png" -i "$tmp/stumps.png" -i "$tmp/frames
    -filter_complex "[0]pad=1564:ih:color=white[a];[1]pad=1564:ih:color=white[b];[2]pad=1564:ih:color=white[c];\
 [3]pad=1564:ih:color=0x808080[d];[4]pad=1564:ih:color=0x808080[e];\
 [a][b][c][d][e]vstack=inputs=5" -frames:v 1 "$out/assets-sprites.png"
+
+# The sprites as the sprite passes draw them (colour arithmetic, near-white and alpha cuts,
+# darkening toward the foot of vegetation), and the character series frame by frame.
+cmake --build "$build" --target tolmero_sprite_preview > /dev/null
+preview="$build/assets/images/tolmero_sprite_preview"
+"$preview" "$tmp/d-trees.png" plant 1024x2048 420 b8c8dc $(for t in "${trees[@]}"; do echo "$m/puut/$t.png"; done)
+"$preview" "$tmp/d-grass.png" grass 1024x2048 150 6e6a48 $(for i in 1 2 3 4 5; do echo "$m/heinat/tuppo$i.png"; done)
+"$preview" "$tmp/d-plants.png" plant 1024x2048 150 6e6a48 $(for p in "${plants[@]:5}"; do echo "$m/$p.png"; done)
+"$preview" "$tmp/d-stump.png" stack:stump 512x512 300 6e6a48 $(for p in "${stumps[@]}"; do echo "$m/maasto/kanto/$p.png"; done)
+"$preview" "$tmp/d-twigs.png" stump 512x512 100 6e6a48 $(for p in "${stumps[@]}"; do echo "$m/maasto/kanto/$p.png"; done)
+ff -i "$tmp/d-grass.png" -i "$tmp/d-plants.png" -filter_complex "[0][1]hstack=inputs=2" -frames:v 1 "$tmp/d-small.png"
+ff -i "$tmp/d-trees.png" -i "$tmp/d-small.png" -i "$tmp/d-stump.png" -i "$tmp/d-twigs.png" -filter_complex "\
+[0]pad=2100:ih:color=0xb8c8dc[a];[1]pad=2100:ih:color=0x6e6a48[b];[2]pad=2100:ih:color=0x6e6a48[c];\
+[3]pad=2100:ih:color=0x6e6a48[d];[a][b][c][d]vstack=inputs=4" -frames:v 1 "$out/sprites-as-drawn.png"
+a="$s/animaatiot"
+series() { for n in "$@"; do echo "$a/tytto/$n.png"; done; }
+"$preview" "$tmp/c-riekko.png" character 512x1024 220 8a9a7a "$a/riekko/riekko1.png" "$a/riekko/riekko2.png" "$a/riekko/riekko3.png"
+"$preview" "$tmp/c-etu.png" character 512x1024 220 8a9a7a $(series etu1 etu2 etu3 etu4 etu5 etu6 etu7 etu8 etu9 etu91 etu92 etu93)
+"$preview" "$tmp/c-etue.png" character 512x1024 220 8a9a7a $(series etue1 etue2 etue3 etue4 etue5 etue6 etue7 etue8 etue9 etue91 etue92 etue93)
+"$preview" "$tmp/c-sivu.png" character 512x1024 220 8a9a7a $(series sivu1 sivu2 sivu3 sivu4 sivu5 sivu6 sivu7 sivu8)
+"$preview" "$tmp/c-itku-tuli.png" character 512x1024 220 8a9a7a $(series itku1 itku2 itku3 itku4 tuli1 tuli2 tuli3 tuli4 tuli5 tuli6)
+ff -i "$tmp/c-riekko.png" -i "$tmp/c-etu.png" -i "$tmp/c-etue.png" -i "$tmp/c-sivu.png" -i "$tmp/c-itku-tuli.png" -filter_complex "\
+[0]pad=1400:ih:color=0x8a9a7a[a];[1]pad=1400:ih:color=0x8a9a7a[b];[2]pad=1400:ih:color=0x8a9a7a[c];\
+[3]pad=1400:ih:color=0x8a9a7a[d];[4]pad=1400:ih:color=0x8a9a7a[e];[a][b][c][d][e]vstack=inputs=5" -frames:v 1 "$out/animation-frames.png"

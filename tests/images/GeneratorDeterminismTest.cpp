@@ -44,6 +44,13 @@ TEST(GeneratorDeterminism, StumpSpritesAreTheSameEveryRun) {
     expectSameBytesTwice(TOLMERO_GEN_VEGETATION, "stumps", outputs);
 }
 
+TEST(GeneratorDeterminism, CharacterFramesAreTheSameEveryRun) {
+    std::vector<std::string> outputs;
+    for (int i = 1; i <= 3; ++i) outputs.push_back("sprites/animaatiot/riekko/riekko" + std::to_string(i) + ".png");
+    for (const char* n : {"etu1", "etue93", "itku3", "sivu5", "tuli2"}) outputs.push_back("sprites/animaatiot/tytto/" + std::string(n) + ".png");
+    expectSameBytesTwice(TOLMERO_GEN_CHARACTERS, "", outputs);
+}
+
 TEST(GeneratorDeterminism, LogoIsTheSameEveryRun) {
     expectSameBytesTwice(TOLMERO_GEN_LOGO, "", {"sprites/tolmero.png"});
 }

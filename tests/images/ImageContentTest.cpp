@@ -292,6 +292,130 @@ TEST(Plants, StandOnPureWhiteWithoutNearWhiteTexelsInside) {
     }
 }
 
+// The sprite passes sample with wrap-around addressing: anything at one edge of an
+// image bleeds into the opposite edge of its quad (a plant's foot shows as a line above
+// its top), the more so at the coarse mip levels of distant sprites. So plants keep a
+// white band below the foot and clear edges all round.
+TEST(Plants, KeepClearOfTheEdgesTheSamplerWrapsAround) {
+    for (const std::string& name : plantImages()) {
+        SCOPED_TRACE(name);
+        const Decoded d = decodePng(generatedAsset(name));
+        const bool tree = name.find("/puut/") != std::string::npos;
+        const bool stumpSet = name.find("/kanto/") != std::string::npos;
+        const int foot = tree ? 24 : stumpSet ? 3 : 12;  // rows, at least
+        auto white = [&](int x, int y) { return d.at(x, y, 0) == 255 && d.at(x, y, 1) == 255 && d.at(x, y, 2) == 255; };
+        int lowestInk = -1;
+        for (int y = 0; y < d.height; ++y)
+            for (int x = 0; x < d.width; ++x)
+                if (!white(x, y)) lowestInk = std::max(lowestInk, y);
+        ASSERT_GE(lowestInk, 0);
+        EXPECT_LT(lowestInk, d.height - foot) << "plant reaches the bottom edge";
+        // ... but still stands near it.
+        EXPECT_GE(lowestInk, d.height - 3 * foot - 8);
+        long sideInk = 0;
+        for (int y = 0; y < d.height; ++y)
+            for (int x : {0, 1, d.width - 2, d.width - 1}) sideInk += !white(x, y);
+        EXPECT_EQ(sideInk, 0);
+    }
+}
+
+// Share of a plant's coarse-mip texels (boxes of box x box pixels, as a sprite seen
+// from afar samples them) that the sprite pass draws rather than cuts as near-white
+// background, counted over the boxes the plant touches at all.
+double survivingShare(const Decoded& d, int box, double lod) {
+    long touched = 0, drawn = 0;
+    for (int by = 0; by + box <= d.height; by += box) {
+        for (int bx = 0; bx + box <= d.width; bx += box) {
+            double r = 0.0, g = 0.0, b = 0.0;
+            bool any = false;
+            for (int y = by; y < by + box; ++y) {
+                for (int x = bx; x < bx + box; ++x) {
+                    r += d.at(x, y, 0);
+                    g += d.at(x, y, 1);
+                    b += d.at(x, y, 2);
+                    any = any || d.at(x, y, 0) != 255 || d.at(x, y, 1) != 255 || d.at(x, y, 2) != 255;
+                }
+            }
+            if (!any) continue;
+            ++touched;
+            const double n = 255.0 * box * box;
+            drawn += std::sqrt((r / n) * (r / n) + (g / n) * (g / n) + (b / n) * (b / n)) <= 1.4 + lod * lod * 0.0022;
+        }
+    }
+    return touched ? static_cast<double>(drawn) / touched : 0.0;
+}
+
+// Seen from afar, a sprite is a few texels of its coarse mip levels, where a sparse
+// plant mixes with the white around it and is cut away or drawn as pale haze. The dense
+// plants stay mostly solid there.
+TEST(Plants, DensePlantsSurviveTheCutAtADistance) {
+    struct Case {
+        std::string name;
+        int box;
+        double minimum;
+    };
+    const std::vector<Case> cases = {{"sprites/miljoo/puut/kuusi1.png", 32, 0.8}, {"sprites/miljoo/puut/kuusi2.png", 32, 0.8},
+                                     {"sprites/miljoo/puut/koivu1.png", 32, 0.6}, {"sprites/miljoo/puut/manty1.png", 32, 0.5},
+                                     {"sprites/miljoo/heinat/tuppo1.png", 16, 0.6}, {"sprites/miljoo/heinat/tuppo2.png", 16, 0.6},
+                                     {"sprites/miljoo/maasto/varpuinen3.png", 16, 0.6}};
+    for (const Case& c : cases) {
+        const double share = survivingShare(decodePng(generatedAsset(c.name)), c.box, std::log2(c.box));
+        EXPECT_GE(share, c.minimum) << c.name;
+    }
+}
+
+// Mean absolute difference of two frames' samples.
+double frameDistance(const Decoded& a, const Decoded& b) {
+    double sum = 0.0;
+    for (size_t i = 0; i < a.samples.size(); ++i) sum += std::abs(static_cast<double>(a.samples[i]) - b.samples[i]);
+    return sum / static_cast<double>(a.samples.size());
+}
+
+// The looping series play their last frame followed by their first: that step must
+// look like any other step of the cycle, not like a jump.
+TEST(Characters, LoopingSeriesCloseTheirCycle) {
+    const std::string dir = "sprites/animaatiot/tytto/";
+    std::vector<std::vector<std::string>> loops(3);
+    for (const char* n : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "91", "92", "93"}) loops[0].push_back(dir + "etue" + n + ".png");
+    for (int i = 1; i <= 8; ++i) loops[1].push_back(dir + "sivu" + std::to_string(i) + ".png");
+    for (int i = 1; i <= 6; ++i) loops[2].push_back(dir + "tuli" + std::to_string(i) + ".png");
+    for (const auto& loop : loops) {
+        SCOPED_TRACE(loop.front());
+        std::vector<Decoded> frames;
+        for (const std::string& name : loop) frames.push_back(decodePng(generatedAsset(name)));
+        std::vector<double> steps;
+        for (size_t i = 0; i < frames.size(); ++i) steps.push_back(frameDistance(frames[i], frames[(i + 1) % frames.size()]));
+        const double wrap = steps.back();
+        steps.pop_back();
+        const double largest = *std::max_element(steps.begin(), steps.end());
+        const double smallest = *std::min_element(steps.begin(), steps.end());
+        EXPECT_GT(smallest, 0.0);
+        EXPECT_LE(wrap, 1.25 * largest);
+        EXPECT_GE(wrap, 0.5 * smallest);  // nor a repeat of the first frame
+    }
+}
+
+TEST(Characters, StandOnTheBottomEdge) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= 3; ++i) names.push_back("sprites/animaatiot/riekko/riekko" + std::to_string(i) + ".png");
+    for (const char* prefix : {"etu", "etue"})
+        for (const char* n : {"1", "5", "9", "93"}) names.push_back("sprites/animaatiot/tytto/" + std::string(prefix) + n + ".png");
+    for (const char* n : {"itku1", "itku3", "sivu1", "sivu4", "tuli1"}) names.push_back("sprites/animaatiot/tytto/" + std::string(n) + ".png");
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const Decoded d = decodePng(generatedAsset(name));
+        int lowest = -1;
+        for (int y = 0; y < d.height; ++y)
+            for (int x = 0; x < d.width; ++x)
+                if (d.at(x, y, 3) == 255) lowest = y;
+        // The sprite's position is the foot of its quad: something stands on the
+        // bottom rows (a raised foot may leave the ground, the other does not).
+        EXPECT_GE(lowest, d.height - 12);
+        // The bottom rows themselves stay clear: the sampler wraps them into the top.
+        EXPECT_LT(lowest, d.height - 1);
+    }
+}
+
 TEST(Characters, AreCutOutByHardAlphaAndAnimate) {
     std::vector<std::vector<std::string>> sequences;
     sequences.push_back({});
