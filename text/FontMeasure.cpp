@@ -224,7 +224,7 @@ GlyphBox FontMeasure::measure(std::u16string_view text, std::string_view family)
 }
 
 std::vector<std::uint8_t> FontMeasure::rasterize(std::u16string_view text,
-                                                 std::string_view family, int pixels) {
+                                                 std::string_view family, int pixels, double embolden) {
     if (pixels <= 0) throw std::invalid_argument("raster size must be positive");
     std::vector<std::uint8_t> coverage(static_cast<std::size_t>(pixels) * pixels, 0);
     TextLine line = layout(text, family);
@@ -242,6 +242,7 @@ std::vector<std::uint8_t> FontMeasure::rasterize(std::u16string_view text,
         if (line.face->glyph->format != FT_GLYPH_FORMAT_OUTLINE) continue;
         FT_Outline* outline = &line.face->glyph->outline;
         FT_Outline_Transform(outline, &matrix);
+        if (embolden > 0.0) FT_Outline_Embolden(outline, std::lround(embolden * toPixels * 64.0));
         // Raster y grows upwards from the bottom row; the baseline sits
         // `baseline` layout units below the top.
         FT_Outline_Translate(outline, std::lround(g.penX * toPixels * 64.0),

@@ -98,8 +98,10 @@ public:
     // with text drawn as laid out by layout(), sampled on a pixels x pixels
     // grid, rows from the top. Unhinted outlines, so the result scales
     // exactly with the layout.
+    // `embolden` thickens every stroke by that many layout units (half on each
+    // side), for outlines whose hairlines would break up at small sizes.
     std::vector<std::uint8_t> rasterize(std::u16string_view text, std::string_view family,
-                                        int pixels);
+                                        int pixels, double embolden = 0.0);
 
 private:
     FT_FaceRec_* face(const ResolvedFont& font);

@@ -14,7 +14,12 @@ GreyImage renderGlyphImage(FontMeasure& measure, int slice, std::string_view fam
     constexpr int size = kGlyphImageSize;
     constexpr int samples = kGlyphSupersampling;
     constexpr int fine = size * samples;
-    const std::vector<std::uint8_t> coverage = measure.rasterize(glyphList().at(slice), family, fine);
+    // The emoji font draws its pictures with hairlines of one or two texels
+    // at this size, which the text renderer's half-coverage test breaks up;
+    // thickening them keeps the pictures whole. Letters need no help.
+    const double embolden = slice < kEmojiGlyphCount ? kEmojiEmboldenTexels * kLayoutTexel : 0.0;
+    const std::vector<std::uint8_t> coverage =
+        measure.rasterize(glyphList().at(slice), family, fine, embolden);
 
     GreyImage image{size, size, std::vector<std::uint8_t>(static_cast<std::size_t>(size) * size)};
     for (int y = 0; y < size; ++y) {

@@ -12,6 +12,10 @@
 namespace tolmero {
 
 inline constexpr int kGlyphSupersampling = 8;
+// One texel of a glyph image in layout units, and how many texels the emoji
+// strokes are thickened by.
+inline constexpr double kLayoutTexel = 4096.0 / kGlyphImageSize;
+inline constexpr double kEmojiEmboldenTexels = 1.5;
 
 // A grey image, one byte per texel, rows from the top.
 struct GreyImage {
