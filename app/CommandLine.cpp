@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
+#include <limits>
 #include <string>
 
 #include "app/CaptureCommand.h"
@@ -16,38 +17,6 @@
 
 namespace tolmero {
 namespace {
-
-
-struct RenderOptions {
-    std::string resolution = "1920x1080";
-    std::string samples = "4x4";
-};
-
-void addRenderOptions(CLI::App& command, RenderOptions& options) {
-    command.add_option("--resolution", options.resolution, "window size WxH")->capture_default_str();
-    command.add_option("--samples", options.samples, "supersampling factors XxY, 1 to 16 each")
-        ->capture_default_str();
-}
-
-// Fills `settings` from the options; prints the problem and returns false
-// for bad values.
-bool applyRenderOptions(const RenderOptions& options, LaunchSettings& settings) {
-    std::string error;
-    const auto resolution = parseSize(options.resolution, "resolution", error);
-    const auto samples = resolution ? parseSize(options.samples, "samples", error) : std::nullopt;
-    if (!resolution || !samples) {
-        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
-        return false;
-    }
-    if (samples->x > kMaxSupersample || samples->y > kMaxSupersample) {
-        std::fprintf(stderr, "tolmero: the supersampling factors must be between 1 and %d\n", kMaxSupersample);
-        return false;
-    }
-    settings.width = resolution->x;
-    settings.height = resolution->y;
-    settings.supersample = {samples->x, samples->y};
-    return true;
-}
 
 void addDisplayOptions(CLI::App& command, DisplayOptions& options) {
     command.add_option("--resolution", options.resolution, "window size WxH")->capture_default_str();
@@ -65,12 +34,13 @@ int runCommandLine(int argc, char** argv) {
         return std::string("tolmero: ") + error.what() + " (tolmero --help lists the commands and options)\n";
     });
 
-    RenderOptions inspectOptions;
+    DisplayOptions inspectOptions;
+    inspectOptions.resolution = "1920x1080";
     std::string inspectBeats;
     CLI::App* inspect = app.add_subcommand(
         "inspect", "print the CPU state of the given beats as JSON, one object per line");
     inspect->add_option("--beats", inspectBeats, "comma-separated beats, e.g. 10,45.5,300")->required();
-    addRenderOptions(*inspect, inspectOptions);
+    addDisplayOptions(*inspect, inspectOptions);
 
     PlayOptions playOptions;
     CLI::App* play = app.add_subcommand("play", "play in a window without the setup dialog");
@@ -129,7 +99,9 @@ int runCommandLine(int argc, char** argv) {
 
     if (*inspect) {
         LaunchSettings settings;
-        if (!applyRenderOptions(inspectOptions, settings)) return kExitBadInput;
+        // The CPU state needs no device: any render size that fits 32 bits.
+        if (const int code = applyDisplayOptions(inspectOptions, std::numeric_limits<std::uint32_t>::max(), settings))
+            return code;
         std::string error;
         const auto beats = parseBeats(inspectBeats, error);
         if (!beats) {

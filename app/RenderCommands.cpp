@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -27,21 +28,11 @@
 
 namespace tolmero {
 
-int prepareLaunch(const DisplayOptions& options, LaunchSettings& settings) {
+int applyDisplayOptions(const DisplayOptions& options, std::uint32_t maxImageDimension, LaunchSettings& settings) {
     std::string error;
     const auto resolution = parseSize(options.resolution, "resolution", error);
     const auto samples = resolution ? parseSize(options.samples, "samples", error) : std::nullopt;
-    if (!resolution || !samples) {
-        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
-        return kExitBadInput;
-    }
-    // The same limits as the renderer's device: ask it without opening anything.
-    DeviceProbe probe;
-    if (!probeDevice(probe)) {
-        std::fprintf(stderr, "tolmero: no usable Vulkan device: %s\n", probe.error.c_str());
-        return kExitNoDevice;
-    }
-    if (!checkRenderSettings(*resolution, *samples, probe.maxImageDimension2D, error)) {
+    if (!resolution || !samples || !checkRenderSettings(*resolution, *samples, maxImageDimension, error)) {
         std::fprintf(stderr, "tolmero: %s\n", error.c_str());
         return kExitBadInput;
     }
@@ -49,6 +40,19 @@ int prepareLaunch(const DisplayOptions& options, LaunchSettings& settings) {
     settings.height = resolution->y;
     settings.supersample = {samples->x, samples->y};
     return 0;
+}
+
+int prepareLaunch(const DisplayOptions& options, LaunchSettings& settings) {
+    // Bad text is refused before the device is even asked.
+    LaunchSettings parsed = settings;
+    if (const int code = applyDisplayOptions(options, std::numeric_limits<std::uint32_t>::max(), parsed)) return code;
+    // The same limits as the renderer's device: ask it without opening anything.
+    DeviceProbe probe;
+    if (!probeDevice(probe)) {
+        std::fprintf(stderr, "tolmero: no usable Vulkan device: %s\n", probe.error.c_str());
+        return kExitNoDevice;
+    }
+    return applyDisplayOptions(options, probe.maxImageDimension2D, settings);
 }
 
 bool parseBeat(const std::string& text, float& beat) {

@@ -41,9 +41,13 @@ struct BenchOptions {
 
 struct LaunchSettings;
 
-// Parses and checks the window size and factors against the device's largest
-// image, before anything opens. Returns 0 with `settings` filled, or the exit
-// code after one line on standard error.
+// Fills the window size and factors of `settings` from the options, refusing
+// (one line on standard error, exit code returned) unparsable or non-positive
+// values, factors beyond 16 and render sizes beyond `maxImageDimension`.
+int applyDisplayOptions(const DisplayOptions& options, std::uint32_t maxImageDimension, LaunchSettings& settings);
+// The same against the device's largest image, asked before anything opens.
+// Returns 0 with `settings` filled, or the exit code after one line on
+// standard error.
 int prepareLaunch(const DisplayOptions& options, LaunchSettings& settings);
 // One finite beat; false after one line on standard error.
 bool parseBeat(const std::string& text, float& beat);
