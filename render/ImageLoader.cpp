@@ -418,17 +418,22 @@ ID3D11Texture2D* loadImageTextureFromBytes(std::span<const std::uint8_t> bytes, 
     return createImageTexture(image, name, extraBindFlags, extraMiscFlags);
 }
 
+DecodedImage decodeNamedImage(const std::string& name, bool linear) {
+    if (std::optional<DecodedImage> image = takePrefetchedImage(name, linear)) return std::move(*image);
+    const std::optional<std::span<const std::uint8_t>> bytes = imageBytes(name);
+    if (!bytes) {
+        DecodedImage missing;
+        missing.error = "it is not among the embedded resources";
+        return missing;
+    }
+    return decodeImage(*bytes, linear);
+}
+
 ID3D11Texture2D* loadImageTexture(const std::string& name, std::uint32_t extraBindFlags,
                                   std::uint32_t extraMiscFlags, bool linear) {
-    const std::optional<std::span<const std::uint8_t>> bytes = imageBytes(name);
-    std::optional<DecodedImage> image = takePrefetchedImage(name, linear);
-    if (!image && !bytes) {
-        debugOutput("Image '" + name + "' is not among the embedded resources");
-        return createFallbackTexture(extraBindFlags, extraMiscFlags);
-    }
-    if (!image) image = decodeImage(*bytes, linear);
-    ID3D11Texture2D* texture = createImageTexture(*image, name, extraBindFlags, extraMiscFlags);
-    recyclePixelBuffer(std::move(image->staging));
+    DecodedImage image = decodeNamedImage(name, linear);
+    ID3D11Texture2D* texture = createImageTexture(image, name, extraBindFlags, extraMiscFlags);
+    recyclePixelBuffer(std::move(image.staging));
     return texture;
 }
 

@@ -176,6 +176,10 @@ void loadedImageSize(const std::string& name, std::uint32_t& width, std::uint32_
 gpu::ID3D11Texture2D* loadImageTexture(const std::string& name, std::uint32_t extraBindFlags,
                                        std::uint32_t extraMiscFlags, bool linear);
 
+// The decoded pixels of the embedded image `name` (prefetched or decoded
+// now); for a name without embedded bytes, an image whose error says so.
+DecodedImage decodeNamedImage(const std::string& name, bool linear);
+
 // The same from bytes in memory; `name` only labels the messages.
 gpu::ID3D11Texture2D* loadImageTextureFromBytes(std::span<const std::uint8_t> bytes, std::string_view name,
                                                 std::uint32_t extraBindFlags, std::uint32_t extraMiscFlags,

@@ -1,9 +1,12 @@
 #include "render/TextureArrays.h"
 
 #include <algorithm>
+#include <future>
 
+#include "render/CutoutMips.h"
 #include "render/GpuResources.h"
 #include "render/ImageLoader.h"
+#include "render/ImagePrefetch.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
 
@@ -20,8 +23,64 @@ struct ScreenSizeRecord {
 };
 static_assert(sizeof(ScreenSizeRecord) == 16);
 
+// One cut-out slice made on the CPU: the decoded image stretched to the
+// array's size and its whole mip chain with the cut-out rule. An image that
+// cannot be decoded, or decodes to other than 8-bit RGBA, becomes a magenta
+// slice, as a failed load does; `error` says why. Touches no GPU object, so
+// the next slice is prepared on a worker thread while this one uploads.
+struct CutoutSlice {
+    std::vector<Rgba8Image> chain;
+    float aspect = 1.0f;  // the source's width / height
+    std::string error;
+};
+
+CutoutSlice prepareCutoutSlice(const std::string& name, std::uint32_t width, std::uint32_t height) {
+    DecodedImage decoded = decodeNamedImage(name, false);
+    const bool rgba8 = decoded.format == DXGI_FORMAT_R8G8B8A8_UNORM || decoded.format == DXGI_FORMAT_R8G8B8A8_UNORM_SRGB;
+    if (decoded.ok() && !rgba8) decoded.error = "cut-out images must decode to 8-bit RGBA";
+    CutoutSlice slice;
+    Rgba8Image source{1, 1, {255, 0, 255, 255}};
+    if (decoded.ok()) {
+        source = {decoded.width, decoded.height,
+                  std::vector<std::uint8_t>(decoded.staging.begin(),
+                                            decoded.staging.begin() + std::size_t(decoded.width) * decoded.height * 4)};
+        slice.aspect = static_cast<float>(decoded.width) / static_cast<float>(decoded.height);
+    } else {
+        slice.error = "Image '" + name + "' could not be loaded: " + decoded.error;
+    }
+    const bool srgb = decoded.format == DXGI_FORMAT_R8G8B8A8_UNORM_SRGB;
+    recyclePixelBuffer(std::move(decoded.staging));
+    slice.chain = cutoutMipChain(stretchRgba8(source, srgb, width, height));
+    return slice;
+}
+
+// Uploads every slice level by level; slice i + 1 is prepared while slice i
+// uploads. Returns the sources' aspect ratios.
+std::vector<float> uploadCutoutSlices(ID3D11Texture2D* array, UINT mips, const std::vector<std::string>& names,
+                                      std::uint32_t width, std::uint32_t height) {
+    std::vector<float> aspectRatios;
+    auto prepare = [&](std::size_t i) {
+        return std::async(std::launch::async, prepareCutoutSlice, names[i], width, height);
+    };
+    std::future<CutoutSlice> next = prepare(0);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const CutoutSlice slice = next.get();
+        if (i + 1 < names.size()) next = prepare(i + 1);
+        if (!slice.error.empty()) debugOutput(slice.error);
+        aspectRatios.push_back(slice.aspect);
+        for (UINT level = 0; level < mips && level < slice.chain.size(); ++level) {
+            const Rgba8Image& texels = slice.chain[level];
+            context()->UpdateSubresource(array, static_cast<UINT>(i) * mips + level, nullptr, texels.texels.data(),
+                                         texels.width * 4, texels.width * texels.height * 4);
+        }
+        context()->Flush();
+    }
+    return aspectRatios;
+}
+
 ID3D11Texture2D* buildArray(const std::vector<std::string>& names, std::uint32_t bindFlags, std::uint32_t miscFlags,
-                            std::uint32_t limitWidth, std::uint32_t limitHeight, ID3D11Buffer** aspects) {
+                            std::uint32_t limitWidth, std::uint32_t limitHeight, ID3D11Buffer** aspects,
+                            ArrayMips mipRule) {
     // The common size comes from the image headers, so that every source
     // can be loaded, stretched, copied and released in turn: one source
     // texture is resident at a time besides the array.
@@ -56,6 +115,13 @@ ID3D11Texture2D* buildArray(const std::vector<std::string>& names, std::uint32_t
     }
     array->GetDesc(&desc);
     const std::uint32_t mips = desc.MipLevels;
+
+    if (mipRule == ArrayMips::Cutout) {
+        std::vector<float> aspectRatios = uploadCutoutSlices(array, mips, names, width, height);
+        if (aspects) *aspects = createStructuredBuffer(aspectRatios, D3D11_BIND_SHADER_RESOURCE, 0);
+        registerObject(array);
+        return array;
+    }
 
     ID3D11Texture2D* target = createTexture(DXGI_FORMAT_R8G8B8A8_UNORM, width, height, D3D11_BIND_RENDER_TARGET, 0);
     ID3D11SamplerState* sampler =
@@ -98,14 +164,15 @@ ID3D11Texture2D* buildArray(const std::vector<std::string>& names, std::uint32_t
 }  // namespace
 
 ID3D11Texture2D* buildTextureArray(const std::vector<std::string>& names, std::uint32_t bindFlags,
-                                   std::uint32_t miscFlags) {
-    return buildArray(names, bindFlags, miscFlags, 0xFFFFFFFFu, 0xFFFFFFFFu, nullptr);
+                                   std::uint32_t miscFlags, ArrayMips mipRule) {
+    return buildArray(names, bindFlags, miscFlags, 0xFFFFFFFFu, 0xFFFFFFFFu, nullptr, mipRule);
 }
 
 ID3D11Texture2D* buildTextureArrayWithAspects(const std::vector<std::string>& names, std::uint32_t bindFlags,
                                               std::uint32_t miscFlags, std::uint32_t limitWidth,
-                                              std::uint32_t limitHeight, ID3D11Buffer** aspects) {
-    return buildArray(names, bindFlags, miscFlags, limitWidth, limitHeight, aspects);
+                                              std::uint32_t limitHeight, ID3D11Buffer** aspects,
+                                              ArrayMips mipRule) {
+    return buildArray(names, bindFlags, miscFlags, limitWidth, limitHeight, aspects, mipRule);
 }
 
 }  // namespace tolmero

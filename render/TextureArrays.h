@@ -17,18 +17,25 @@
 
 namespace tolmero {
 
+// How the array's mip chain is made: by the GPU's mip generation (box
+// filter), or on the CPU with the cut-out rule of render/CutoutMips.h for
+// images on a white background that their pixel programs cut away (the
+// stretch is then done on the CPU too; the extra load flags do not apply).
+enum class ArrayMips { Generated, Cutout };
+
 // Slice i holds image names[i]. Common size: the largest width and the
 // largest height among the images. bindFlags and miscFlags are the extra
 // flags of each source image's load. The array (full mip chain, shader
 // resource and render target) is registered with the current renderer.
 gpu::ID3D11Texture2D* buildTextureArray(const std::vector<std::string>& names, std::uint32_t bindFlags,
-                                        std::uint32_t miscFlags);
+                                        std::uint32_t miscFlags, ArrayMips mipRule = ArrayMips::Generated);
 
 // The same with the common size capped at (limitWidth, limitHeight), and a
 // structured buffer of 32-bit floats, element i = width / height of source
 // image i, returned through `aspects` (shader resource, registered).
 gpu::ID3D11Texture2D* buildTextureArrayWithAspects(const std::vector<std::string>& names, std::uint32_t bindFlags,
                                                    std::uint32_t miscFlags, std::uint32_t limitWidth,
-                                                   std::uint32_t limitHeight, gpu::ID3D11Buffer** aspects);
+                                                   std::uint32_t limitHeight, gpu::ID3D11Buffer** aspects,
+                                                   ArrayMips mipRule = ArrayMips::Generated);
 
 }  // namespace tolmero

@@ -33,12 +33,13 @@ void createSceneImages(SceneResources& scene) {
 
     scene.dither = loadImageTexture(std::string(kDitherImage), D3D11_BIND_SHADER_RESOURCE, 0, true);
     scene.logo = loadImageTexture(std::string(kLogoImage), D3D11_BIND_SHADER_RESOURCE, 0, false);
-    scene.stumpSprites = buildTextureArray(stumps, 0, 0);
+    scene.stumpSprites = buildTextureArray(stumps, 0, 0, ArrayMips::Cutout);
     scene.ground = buildTextureArray(ground, 0, 0);
     scene.characterSprites = buildTextureArrayWithAspects(characters, 0, 0, kCharacterArrayLimit,
                                                           kCharacterArrayLimit, &scene.characterAspectRatios);
-    scene.vegetationSprites = buildTextureArrayWithAspects(vegetation, 0, 0, kVegetationArrayLimit,
-                                                           kVegetationArrayLimit, &scene.vegetationAspectRatios);
+    scene.vegetationSprites =
+        buildTextureArrayWithAspects(vegetation, 0, 0, kVegetationArrayLimit, kVegetationArrayLimit,
+                                     &scene.vegetationAspectRatios, ArrayMips::Cutout);
     scene.waterImages = buildTextureArray(water, 0, 0);
     scene.skyImages = buildTextureArray(sky, 0, 0);
 

@@ -14,7 +14,24 @@ using namespace tolmero::images;
 
 namespace {
 
-void write(const std::string& root, const std::string& name, const ColorImage& img) {
+// The terrain shows the ground at up to half its decoded (linear) value on
+// slopes turned to the light, and the glow washes out anything on screen above
+// about 0.3. Highlights above kKnee (linear) are compressed so that only the
+// brightest specks of a lit slope reach that; the bulk of the ground keeps its
+// colours.
+void calibrate(ColorImage& img) {
+    constexpr float kKnee = 0.45f, kSlope = 0.35f;
+    for (Rgb& c : img.px) {
+        const Rgb linear{toLinear(clamp01(c.r)), toLinear(clamp01(c.g)), toLinear(clamp01(c.b))};
+        const float l = luminance(linear);
+        if (l <= kKnee) continue;
+        const float scale = (kKnee + (l - kKnee) * kSlope) / l;
+        c = {toDisplay(linear.r * scale), toDisplay(linear.g * scale), toDisplay(linear.b * scale)};
+    }
+}
+
+void write(const std::string& root, const std::string& name, ColorImage img) {
+    calibrate(img);
     writePng8(assetPath(root, name), img.width, img.height, 3, toRgb8(img));
 }
 

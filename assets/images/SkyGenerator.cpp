@@ -27,6 +27,22 @@ constexpr float kPi = 3.14159265358979f;
 constexpr float kRowAngle = 0.5f * kPi / H;  // elevation step per row
 constexpr float kColumnAngle = kPi / W;       // azimuth step per column
 
+// The sky pass shows the panorama at half its decoded (linear) value and the
+// glow adds about 2.4 x value^2 on top; a panorama bright enough to read as
+// white would wash every frame out. Skies are composed in display colours
+// and then exposed in linear light, so the brightest clouds of the day reach
+// about 0.26 on screen before the glow and the night stays dark.
+constexpr float kDayExposure = 0.52f;
+constexpr float kNightExposure = 0.85f;
+
+Rgb expose(Rgb c, float exposure) {
+    return {toDisplay(clamp01(toLinear(clamp01(c.r)) * exposure)), toDisplay(clamp01(toLinear(clamp01(c.g)) * exposure)),
+            toDisplay(clamp01(toLinear(clamp01(c.b)) * exposure))};
+}
+void expose(ColorImage& img, float exposure) {
+    for (Rgb& c : img.px) c = expose(c, exposure);
+}
+
 float elevationOf(int row) { return (row + 0.5f) * kRowAngle; }
 float azimuthOf(int column) { return (column + 0.5f) * kColumnAngle; }
 
@@ -75,6 +91,7 @@ ColorImage daySky() {
             img.at(column, row) = sky;
         }
     }
+    expose(img, kDayExposure);
     return img;
 }
 
@@ -188,6 +205,7 @@ ColorImage nightSky() {
         const float extinction = smoothstep(0.0f, 0.25f, el);
         addStar(img, az, el, 0.00045f + 0.0003f * magnitude, tint * (brightness * (0.3f + 0.7f * extinction)));
     }
+    expose(img, kNightExposure);
     return img;
 }
 

@@ -160,3 +160,64 @@ TEST_F(TextureArrayTest, OneNameGivesOneSliceAndSrgbSourcesAreStoredAsLinearValu
     EXPECT_NEAR(readSubresource(both, mips, 64)[0], expected, 1.0) << "sRGB source: linear values";
     releaseObject(both);
 }
+
+TEST_F(TextureArrayTest, CutoutArraysStretchAsTheGpuDoesAndKeepPlantColoursInTheirMips) {
+    // A "plant" on white: thin dark green stripes (one column in four) in the
+    // top half, a solid block in the bottom half.
+    const std::uint32_t w = 64, h = 128;
+    std::vector<std::uint8_t> plant(std::size_t(w) * h * 4, 255);
+    for (std::uint32_t y = 0; y < h; ++y)
+        for (std::uint32_t x = 0; x < w; ++x)
+            if (y >= h / 2 || x % 4 == 1) {
+                std::uint8_t* p = &plant[(std::size_t(y) * w + x) * 4];
+                p[0] = 20, p[1] = 90, p[2] = 30;
+            }
+    imagetest::TestImages images;
+    images.add("test/plant.png", imagetest::rgbaPng(w, h, plant));
+    images.add("test/smooth.png", imagetest::rgbaPng(40, 30, smoothImage(40, 30, 3)));
+    images.add("test/smooth-rgb.png", imagetest::rgbPng(4, 4, std::vector<std::uint8_t>(4 * 4 * 3, 128)));
+    const std::vector<std::string> names = {"test/plant.png", "test/smooth.png", "test/smooth-rgb.png"};
+
+    ID3D11Buffer* aspects = nullptr;
+    const std::size_t owned = currentRenderer()->ownedObjects.size();
+    ID3D11Texture2D* cutout = buildTextureArrayWithAspects(names, 0, 0, 4096, 4096, &aspects, ArrayMips::Cutout);
+    ID3D11Texture2D* generated = buildTextureArray(names, 0, 0);
+    ASSERT_NE(cutout, nullptr);
+    ASSERT_NE(aspects, nullptr);
+    EXPECT_EQ(currentRenderer()->ownedObjects.size(), owned + 3);
+    const D3D11_TEXTURE2D_DESC desc = describe(cutout);
+    EXPECT_EQ(desc.Width, w);
+    EXPECT_EQ(desc.Height, h);
+    EXPECT_EQ(desc.MipLevels, 8u);
+    float ratios[3];
+    std::memcpy(ratios, readSubresource(aspects, 0, 12).data(), 12);
+    EXPECT_FLOAT_EQ(ratios[0], 0.5f);
+    EXPECT_FLOAT_EQ(ratios[1], 40.0f / 30.0f);
+
+    // Level 0 of every slice, sRGB source included, as the GPU's stretch.
+    const std::size_t levelBytes = std::size_t(w) * h * 4;
+    for (std::uint32_t slice = 0; slice < 3; ++slice) {
+        const std::vector<std::uint8_t> cpu = readSubresource(cutout, slice * desc.MipLevels, levelBytes);
+        const std::vector<std::uint8_t> gpu = readSubresource(generated, slice * desc.MipLevels, levelBytes);
+        int worst = 0;
+        for (std::size_t i = 0; i < cpu.size(); ++i) worst = std::max(worst, std::abs(cpu[i] - gpu[i]));
+        EXPECT_LE(worst, 1) << "slice " << slice;
+    }
+
+    // Level 2 (16 x 32): the stripes are a quarter plant, so background; the
+    // block keeps its colour. The box-filtered chain turns the stripes pale.
+    const std::vector<std::uint8_t> coarse = readSubresource(cutout, 2, 16 * 32 * 4);
+    const std::vector<std::uint8_t> boxed = readSubresource(generated, 2, 16 * 32 * 4);
+    const auto at = [](const std::vector<std::uint8_t>& texels, int x, int y) { return &texels[(y * 16 + x) * 4]; };
+    for (int x = 0; x < 16; ++x) {
+        EXPECT_EQ(at(coarse, x, 4)[0], 255);
+        EXPECT_EQ(at(coarse, x, 4)[1], 255);
+        EXPECT_NEAR(at(coarse, x, 24)[0], 20, 1);
+        EXPECT_NEAR(at(coarse, x, 24)[1], 90, 1);
+    }
+    EXPECT_LT(at(boxed, 5, 4)[0], 240) << "the box filter mixes the stripes with the white";
+    EXPECT_GT(at(boxed, 5, 4)[0], 150);
+    releaseObject(cutout);
+    releaseObject(generated);
+    releaseObject(aspects);
+}
