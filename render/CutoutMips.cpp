@@ -55,21 +55,34 @@ std::uint32_t footprintStart(std::uint32_t i, std::uint32_t size, std::uint32_t 
     return static_cast<std::uint32_t>(std::uint64_t(i) * size / targetSize);
 }
 
-FloatImage halve(const FloatImage& image) {
+// One level down (each size halved, at least 1): every texel the average of
+// the texels it covers. With `weights` (one per texel of `image`) it is the
+// weighted average, and `shares` receives the average weight under each new
+// texel; texels with no weight under them stay zero.
+FloatImage reduce(const FloatImage& image, const std::vector<float>* weights = nullptr,
+                  std::vector<float>* shares = nullptr) {
     FloatImage out{std::max(1u, image.width / 2), std::max(1u, image.height / 2), {}};
     out.values.assign(std::size_t(out.width) * out.height * 4, 0.0f);
+    if (shares) shares->assign(std::size_t(out.width) * out.height, 0.0f);
     for (std::uint32_t y = 0; y < out.height; ++y) {
         const std::uint32_t y0 = footprintStart(y, image.height, out.height);
         const std::uint32_t y1 = footprintStart(y + 1, image.height, out.height);
         for (std::uint32_t x = 0; x < out.width; ++x) {
             const std::uint32_t x0 = footprintStart(x, image.width, out.width);
             const std::uint32_t x1 = footprintStart(x + 1, image.width, out.width);
+            float total = 0.0f;
             float* d = out.at(x, y);
             for (std::uint32_t sy = y0; sy < y1; ++sy)
-                for (std::uint32_t sx = x0; sx < x1; ++sx)
-                    for (int c = 0; c < 4; ++c) d[c] += image.at(sx, sy)[c];
-            const float n = static_cast<float>((x1 - x0) * (y1 - y0));
-            for (int c = 0; c < 4; ++c) d[c] /= n;
+                for (std::uint32_t sx = x0; sx < x1; ++sx) {
+                    const float w = weights ? (*weights)[std::size_t(sy) * image.width + sx] : 1.0f;
+                    if (w == 0.0f) continue;
+                    total += w;
+                    const float* s = image.at(sx, sy);
+                    for (int c = 0; c < 4; ++c) d[c] += w * s[c];
+                }
+            if (total > 0.0f)
+                for (int c = 0; c < 4; ++c) d[c] /= total;
+            if (shares) (*shares)[std::size_t(y) * out.width + x] = total / static_cast<float>((x1 - x0) * (y1 - y0));
         }
     }
     return out;
@@ -109,34 +122,12 @@ bool isBackground8(const std::uint8_t* rgba) {
 // One cut-out level from the level above: `coverage` and `colour` describe the
 // level above and are replaced by the new level's.
 Rgba8Image nextLevel(FloatImage& colour, std::vector<float>& coverage) {
-    FloatImage next{std::max(1u, colour.width / 2), std::max(1u, colour.height / 2), {}};
-    next.values.assign(std::size_t(next.width) * next.height * 4, 0.0f);
-    std::vector<float> nextCoverage(std::size_t(next.width) * next.height, 0.0f);
+    std::vector<float> nextCoverage;
+    FloatImage next = reduce(colour, &coverage, &nextCoverage);
     Rgba8Image level{next.width, next.height, std::vector<std::uint8_t>(nextCoverage.size() * 4)};
-    for (std::uint32_t y = 0; y < next.height; ++y) {
-        const std::uint32_t y0 = footprintStart(y, colour.height, next.height);
-        const std::uint32_t y1 = footprintStart(y + 1, colour.height, next.height);
-        for (std::uint32_t x = 0; x < next.width; ++x) {
-            const std::uint32_t x0 = footprintStart(x, colour.width, next.width);
-            const std::uint32_t x1 = footprintStart(x + 1, colour.width, next.width);
-            float plant = 0.0f;
-            float* d = next.at(x, y);
-            for (std::uint32_t sy = y0; sy < y1; ++sy)
-                for (std::uint32_t sx = x0; sx < x1; ++sx) {
-                    const float w = coverage[std::size_t(sy) * colour.width + sx];
-                    if (w == 0.0f) continue;
-                    plant += w;
-                    const float* s = colour.at(sx, sy);
-                    for (int c = 0; c < 4; ++c) d[c] += w * s[c];
-                }
-            const std::size_t index = std::size_t(y) * next.width + x;
-            const float share = plant / static_cast<float>((x1 - x0) * (y1 - y0));
-            nextCoverage[index] = share;
-            if (plant > 0.0f)
-                for (int c = 0; c < 4; ++c) d[c] /= plant;
-            std::uint8_t* out = &level.texels[index * 4];
-            for (int c = 0; c < 4; ++c) out[c] = share >= 0.5f ? toByte(d[c]) : 255;
-        }
+    for (std::size_t i = 0; i < nextCoverage.size(); ++i) {
+        const bool plant = nextCoverage[i] >= 0.5f;
+        for (int c = 0; c < 4; ++c) level.texels[i * 4 + c] = plant ? toByte(next.values[i * 4 + c]) : 255;
     }
     colour = std::move(next);
     coverage = std::move(nextCoverage);
@@ -152,7 +143,7 @@ Rgba8Image stretchRgba8(const Rgba8Image& source, bool srgb, std::uint32_t width
 
     FloatImage image = toFloat(source, srgb);
     while ((image.width >= 2 * width && image.width > 1) || (image.height >= 2 * height && image.height > 1))
-        image = halve(image);
+        image = reduce(image);
 
     Rgba8Image out{width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 4)};
     const Taps across = taps(width, image.width);

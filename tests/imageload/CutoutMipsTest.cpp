@@ -73,3 +73,27 @@ TEST(CutoutMips, OddSizesCountEverySourceTexelOnceAndSharesAreNotRounded) {
     EXPECT_EQ(texel(chain[1], 1, 1), white);
     EXPECT_EQ(texel(chain[2], 0, 0), white);
 }
+
+TEST(CutoutMips, StretchWrapsWhenMagnifyingAndBoxAveragesWhenShrinking) {
+    // Two texels, 0 and 200, over four: the outer targets blend across the
+    // wrapped edge, as the GPU's wrapping sampler does.
+    Rgba8Image pair{2, 1, {0, 0, 0, 255, 200, 200, 200, 255}};
+    const Rgba8Image wide = stretchRgba8(pair, false, 4, 1);
+    EXPECT_EQ(wide.texels[0], 50);
+    EXPECT_EQ(wide.texels[4], 50);
+    EXPECT_EQ(wide.texels[8], 150);
+    EXPECT_EQ(wide.texels[12], 150);
+
+    // Four columns over two rows down to 2 x 1: 2 x 2 box averages.
+    Rgba8Image block{4, 2, {}};
+    for (int y = 0; y < 2; ++y)
+        for (std::uint8_t v : {0, 100, 200, 40}) block.texels.insert(block.texels.end(), {v, v, v, 255});
+    const Rgba8Image small = stretchRgba8(block, false, 2, 1);
+    EXPECT_EQ(small.texels[0], 50);
+    EXPECT_EQ(small.texels[4], 120);
+
+    // sRGB sources are stored as linear values; alpha stays as it is.
+    const Rgba8Image linear = stretchRgba8(Rgba8Image{1, 1, {188, 188, 188, 188}}, true, 1, 1);
+    EXPECT_EQ(linear.texels[0], 128);
+    EXPECT_EQ(linear.texels[3], 188);
+}
