@@ -112,13 +112,6 @@ Taps taps(std::uint32_t targetSize, std::uint32_t sourceSize) {
     return t;
 }
 
-// A texel counts as plant when r² + g² + b² <= (1.4 x 255)² in 8-bit units.
-constexpr std::uint32_t kBackgroundSquaredLength = 127449;  // 357²; 1.4 x 255 = 357
-bool isBackground8(const std::uint8_t* rgba) {
-    return std::uint32_t(rgba[0]) * rgba[0] + std::uint32_t(rgba[1]) * rgba[1] + std::uint32_t(rgba[2]) * rgba[2] >
-           kBackgroundSquaredLength;
-}
-
 // One cut-out level from the level above: `coverage` and `colour` describe the
 // level above and are replaced by the new level's.
 Rgba8Image nextLevel(FloatImage& colour, std::vector<float>& coverage) {
@@ -136,7 +129,12 @@ Rgba8Image nextLevel(FloatImage& colour, std::vector<float>& coverage) {
 
 }  // namespace
 
-bool isCutoutBackground(const std::uint8_t* rgba) { return isBackground8(rgba); }
+// length(rgb) > 1.4 in 8-bit units: r² + g² + b² > (1.4 x 255)² = 357².
+bool isCutoutBackground(const std::uint8_t* rgba) {
+    constexpr std::uint32_t kSquaredLimit = 357 * 357;
+    return std::uint32_t(rgba[0]) * rgba[0] + std::uint32_t(rgba[1]) * rgba[1] + std::uint32_t(rgba[2]) * rgba[2] >
+           kSquaredLimit;
+}
 
 Rgba8Image stretchRgba8(const Rgba8Image& source, bool srgb, std::uint32_t width, std::uint32_t height) {
     if (!srgb && source.width == width && source.height == height) return source;
@@ -175,7 +173,7 @@ std::vector<Rgba8Image> cutoutMipChain(Rgba8Image level0) {
     // plant under it. Level 0 is all plant or all background, so its colour
     // is its texels and its share 0 or 1.
     std::vector<float> coverage(std::size_t(level0.width) * level0.height);
-    for (std::size_t i = 0; i < coverage.size(); ++i) coverage[i] = isBackground8(&level0.texels[i * 4]) ? 0.0f : 1.0f;
+    for (std::size_t i = 0; i < coverage.size(); ++i) coverage[i] = isCutoutBackground(&level0.texels[i * 4]) ? 0.0f : 1.0f;
     FloatImage colour = toFloat(level0, false);
 
     std::vector<Rgba8Image> chain;
