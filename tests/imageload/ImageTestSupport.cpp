@@ -84,43 +84,6 @@ double srgbToLinear(std::uint8_t value) {
     return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
 }
 
-namespace {
-
-// The renderer goes before the process ends: torn down from a static
-// destructor it would outlive the driver's own state.
-class RendererEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override { destroyRenderer(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new RendererEnvironment);
-
-}  // namespace
-
-void ensureRenderer() {
-    if (!currentRenderer()) {
-        ASSERT_NE(createHeadlessRenderer(64, 64), nullptr) << "no Vulkan device";
-    }
-}
-
-void GpuTest::SetUp() {
-    const bool fresh = currentRenderer() == nullptr;
-    ensureRenderer();
-    // Making the renderer built the glyph atlas: that must be clean too.
-    if (fresh) {
-        EXPECT_EQ(gpu::validationMessageCount(), 0u) << "validation messages while the renderer came up";
-    }
-    ASSERT_NE(currentRenderer(), nullptr);
-    ASSERT_TRUE(gpu::validationActive()) << "GPU tests run with TOLMERO_VALIDATION=1";
-    validationBefore_ = gpu::validationMessageCount();
-}
-
-void GpuTest::TearDown() {
-    if (currentRenderer()) context()->Flush();
-    EXPECT_EQ(gpu::validationMessageCount(), validationBefore_) << "validation messages during the test";
-}
-
 std::vector<std::uint8_t> readSubresource(gpu::ID3D11Resource* resource, gpu::UINT subresource, std::size_t bytes) {
     std::vector<std::uint8_t> data(bytes);
     EXPECT_EQ(context()->ReadSubresource(resource, subresource, data.data(), bytes), gpu::S_OK);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gpu/D3D11.h"
+#include "tests/support/renderer/HeadlessRendererTest.h"
 
 namespace imagetest {
 
@@ -41,20 +42,9 @@ std::vector<std::uint8_t> encodeJpeg(std::uint32_t width, std::uint32_t height, 
 // sRGB-encoded 8-bit value to its linear value in 0..1.
 double srgbToLinear(std::uint8_t value);
 
-// The current renderer, made headless (64 x 64) on first use; it builds the
-// glyph atlas as createRenderer does.
-void ensureRenderer();
-
 // A GPU test: the renderer exists, and the test fails if it caused any
 // validation message.
-class GpuTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-private:
-    tolmero::gpu::UINT validationBefore_ = 0;
-};
+using GpuTest = tolmero::testsupport::HeadlessRendererTest;
 
 // A subresource's texels (rows packed, top row first) as bytes.
 std::vector<std::uint8_t> readSubresource(tolmero::gpu::ID3D11Resource* resource, tolmero::gpu::UINT subresource,

@@ -20,26 +20,12 @@ SharedGpu& shared() {
     return gpu;
 }
 
-class RendererEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override {
-        if (currentRenderer()) destroyRenderer();
-    }
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new RendererEnvironment);
-
 }  // namespace
 
 const SharedGpu& sharedGpu() {
     SharedGpu& gpu = shared();
     if (gpu.randoms) return gpu;
-    if (!currentRenderer() && !createHeadlessRenderer(64, 64)) {
-        ADD_FAILURE() << "no GPU device";
-        return gpu;
-    }
-    EXPECT_TRUE(validationActive()) << "the Vulkan validation layers are not on";
+    if (!testsupport::sharedHeadlessRenderer()) return gpu;
     gpu.linearSampler = createSampler(D3D11_FILTER_MIN_MAG_MIP_LINEAR, D3D11_TEXTURE_ADDRESS_WRAP, D3D11_COMPARISON_NEVER);
     gpu.randoms = createRandomFields();
     SceneResources scene;
@@ -62,14 +48,9 @@ FieldImage gpuFieldSlice(int slice) {
 }
 
 void LandscapeTest::SetUp() {
+    HeadlessRendererTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_NE(sharedGpu().randoms, nullptr);
-    validationBefore_ = validationMessageCount();
-}
-
-void LandscapeTest::TearDown() {
-    context()->ClearState();
-    context()->Flush();
-    EXPECT_EQ(validationMessageCount(), validationBefore_) << "the test caused validation messages";
 }
 
 ID3D11Texture2D* uploadRgba8(const RgbaImage& image, std::uint32_t bindFlags) {

@@ -13,6 +13,7 @@
 #include "scene/SceneResources.h"
 #include "tests/support/FieldSampler.h"
 #include "tests/support/FinishingReference.h"
+#include "tests/support/renderer/HeadlessRendererTest.h"
 
 namespace landscapetest {
 
@@ -33,13 +34,9 @@ const SharedGpu& sharedGpu();
 FieldImage gpuFieldSlice(int slice);
 
 // Each test checks that it caused no validation message.
-class LandscapeTest : public ::testing::Test {
+class LandscapeTest : public tolmero::testsupport::HeadlessRendererTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
-
-private:
-    std::uint32_t validationBefore_ = 0;
 };
 
 // An R8G8B8A8_UNORM texture holding `image` (values clamped to 0..1 and

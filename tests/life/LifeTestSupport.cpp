@@ -13,41 +13,18 @@ namespace lifetest {
 using namespace tolmero;
 using namespace tolmero::gpu;
 
-namespace {
-
-class RendererEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override {
-        if (currentRenderer()) destroyRenderer();
-    }
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new RendererEnvironment);
-
-}  // namespace
-
 ID3D11SamplerState* sharedSampler() {
     static ID3D11SamplerState* sampler = nullptr;
     if (sampler) return sampler;
-    if (!currentRenderer() && !createHeadlessRenderer(64, 64)) {
-        ADD_FAILURE() << "no GPU device";
-        return nullptr;
-    }
-    EXPECT_TRUE(validationActive()) << "the Vulkan validation layers are not on";
+    if (!testsupport::sharedHeadlessRenderer()) return nullptr;
     sampler = createSampler(D3D11_FILTER_MIN_MAG_MIP_LINEAR, D3D11_TEXTURE_ADDRESS_WRAP, D3D11_COMPARISON_ALWAYS);
     return sampler;
 }
 
 void LifeTest::SetUp() {
+    HeadlessRendererTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_NE(sharedSampler(), nullptr);
-    validationBefore_ = validationMessageCount();
-}
-
-void LifeTest::TearDown() {
-    context()->ClearState();
-    context()->Flush();
-    EXPECT_EQ(validationMessageCount(), validationBefore_) << "the test caused validation messages";
 }
 
 std::string loadTestProgram(const std::string& name) {

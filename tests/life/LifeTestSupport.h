@@ -16,6 +16,7 @@
 #include "render/GpuResources.h"
 #include "render/Renderer.h"
 #include "scene/SceneResources.h"
+#include "tests/support/renderer/HeadlessRendererTest.h"
 
 namespace lifetest {
 
@@ -23,13 +24,9 @@ namespace lifetest {
 tolmero::gpu::ID3D11SamplerState* sharedSampler();
 
 // Each test checks that it caused no validation message.
-class LifeTest : public ::testing::Test {
+class LifeTest : public tolmero::testsupport::HeadlessRendererTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
-
-private:
-    std::uint32_t validationBefore_ = 0;
 };
 
 // Loads a test program compiled from tests/life/shaders/<name>.hlsl and

@@ -7,32 +7,6 @@ namespace rendertest {
 
 using namespace tolmero;
 
-namespace {
-
-// Tears the renderer down after the last test, which must cause no
-// validation message either.
-class RendererEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override {
-        const gpu::UINT before = gpu::validationMessageCount();
-        destroyRenderer();
-        EXPECT_EQ(gpu::validationMessageCount(), before) << "validation messages during teardown";
-    }
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new RendererEnvironment);
-
-}  // namespace
-
-Renderer* testRenderer() {
-    if (Renderer* renderer = currentRenderer()) return renderer;
-    Renderer* renderer = createHeadlessRenderer(64, 64);
-    EXPECT_NE(renderer, nullptr) << "no Vulkan device";
-    EXPECT_TRUE(gpu::validationActive()) << "the Vulkan validation layers are not on";
-    return renderer;
-}
-
 std::vector<std::uint8_t> testShaderBlob(const std::string& file) {
     std::ifstream in(std::string(RENDER_TEST_SHADER_DIR) + "/" + file + ".spv", std::ios::binary);
     EXPECT_TRUE(in) << file;
@@ -42,18 +16,6 @@ std::vector<std::uint8_t> testShaderBlob(const std::string& file) {
 ShaderProgram loadTestShader(const std::string& key, const std::string& file) {
     const std::vector<std::uint8_t> blob = testShaderBlob(file);
     return loadShaderFromBlob(key, blob);
-}
-
-void RendererTest::SetUp() {
-    ASSERT_NE(testRenderer(), nullptr);
-    validationBefore_ = gpu::validationMessageCount();
-}
-
-void RendererTest::TearDown() {
-    if (!currentRenderer()) return;
-    context()->ClearState();
-    context()->Flush();
-    EXPECT_EQ(gpu::validationMessageCount(), validationBefore_) << "the test caused validation messages";
 }
 
 DebugCapture::DebugCapture() {

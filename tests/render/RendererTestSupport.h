@@ -12,26 +12,16 @@
 #include "gpu/D3D11.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
+#include "tests/support/renderer/HeadlessRendererTest.h"
 
 namespace rendertest {
-
-// The current renderer, made (headless, 64 x 64) on first use.
-tolmero::Renderer* testRenderer();
 
 // The SPIR-V of tests/render/shaders/<file>.hlsl, put into the shader cache
 // under `key` ("ReadEverything.hlsl:main:cs_5_0").
 tolmero::ShaderProgram loadTestShader(const std::string& key, const std::string& file);
 std::vector<std::uint8_t> testShaderBlob(const std::string& file);
 
-// Every test checks that it caused no validation message.
-class RendererTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-private:
-    tolmero::gpu::UINT validationBefore_ = 0;
-};
+using RendererTest = tolmero::testsupport::HeadlessRendererTest;
 
 // Collects the debug channel's lines while it lives.
 class DebugCapture {

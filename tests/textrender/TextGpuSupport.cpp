@@ -8,38 +8,6 @@ namespace texttest {
 using namespace tolmero;
 using namespace tolmero::gpu;
 
-namespace {
-
-class RendererEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override {
-        if (currentRenderer()) destroyRenderer();
-    }
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new RendererEnvironment);
-
-}  // namespace
-
-bool ensureRenderer() {
-    if (currentRenderer()) return true;
-    if (!createHeadlessRenderer(64, 64)) return false;
-    EXPECT_TRUE(validationActive()) << "the Vulkan validation layers are not on";
-    return true;
-}
-
-void TextGpuTest::SetUp() {
-    ASSERT_TRUE(ensureRenderer()) << "no GPU device";
-    validationBefore_ = validationMessageCount();
-}
-
-void TextGpuTest::TearDown() {
-    context()->ClearState();
-    context()->Flush();
-    EXPECT_EQ(validationMessageCount(), validationBefore_) << "the test caused validation messages";
-}
-
 std::array<std::uint8_t, 4> Rgba8Image::at(std::uint32_t x, std::uint32_t y) const {
     const std::size_t i = (std::size_t{y} * width + x) * 4;
     return {rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]};

@@ -10,21 +10,11 @@
 #include <vector>
 
 #include "gpu/D3D11.h"
+#include "tests/support/renderer/HeadlessRendererTest.h"
 
 namespace texttest {
 
-// The shared renderer, created on first use; null (after a failure) without a
-// device.
-bool ensureRenderer();
-
-class TextGpuTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-private:
-    std::uint32_t validationBefore_ = 0;
-};
+using TextGpuTest = tolmero::testsupport::HeadlessRendererTest;
 
 struct Rgba8Image {
     std::uint32_t width = 0;
