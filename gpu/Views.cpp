@@ -196,6 +196,39 @@ HRESULT createShaderResourceView(Core& core, ID3D11Resource* resource, const D3D
     return S_OK;
 }
 
+namespace {
+
+// The default view of a whole 2D texture for render-target, depth and
+// read-write views: its own format, mip 0, every slice.
+template <class Desc, class Dimension>
+void defaultSingleMipView(const D3D11_TEXTURE2D_DESC& t, Dimension texture2D, Dimension texture2DArray, Desc& d) {
+    d.Format = t.Format;
+    if (t.ArraySize == 1) {
+        d.ViewDimension = texture2D;
+        d.Texture2D = {0};
+    } else {
+        d.ViewDimension = texture2DArray;
+        d.Texture2DArray = {0, 0, t.ArraySize};
+    }
+}
+
+// The one mip level and the slices that a TEXTURE2D or TEXTURE2DARRAY view of
+// those kinds covers, into `range`; false (having said why) for a range
+// outside the texture or another dimension.
+template <class Desc, class Dimension>
+bool singleMipViewRange(const char* what, TextureImpl& texture, const Desc& d, Dimension texture2D,
+                        Dimension texture2DArray, ImageRange& range) {
+    if (d.ViewDimension == texture2D)
+        return mipRange(what, texture, d.Texture2D.MipSlice, 1, range) && sliceRange(what, texture, 0, 1, range);
+    if (d.ViewDimension == texture2DArray)
+        return mipRange(what, texture, d.Texture2DArray.MipSlice, 1, range) &&
+               sliceRange(what, texture, d.Texture2DArray.FirstArraySlice, d.Texture2DArray.ArraySize, range);
+    invalid(what, "a 2D texture needs a TEXTURE2D or TEXTURE2DARRAY view");
+    return false;
+}
+
+}  // namespace
+
 HRESULT createUnorderedAccessView(Core& core, ID3D11Resource* resource, const D3D11_UNORDERED_ACCESS_VIEW_DESC* desc,
                                   ID3D11UnorderedAccessView** out) {
     const char* what = "CreateUnorderedAccessView";
@@ -234,29 +267,13 @@ HRESULT createUnorderedAccessView(Core& core, ID3D11Resource* resource, const D3
         if (desc) {
             d = *desc;
         } else {
-            d.Format = t.Format;
-            if (t.ArraySize == 1) {
-                d.ViewDimension = D3D11_UAV_DIMENSION_TEXTURE2D;
-                d.Texture2D = {0};
-            } else {
-                d.ViewDimension = D3D11_UAV_DIMENSION_TEXTURE2DARRAY;
-                d.Texture2DArray = {0, 0, t.ArraySize};
-            }
+            defaultSingleMipView(t, D3D11_UAV_DIMENSION_TEXTURE2D, D3D11_UAV_DIMENSION_TEXTURE2DARRAY, d);
         }
         DXGI_FORMAT format;
         if (!textureViewFormat(what, *texture, d.Format, format, target.range)) return E_INVALIDARG;
         d.Format = format;
-        if (d.ViewDimension == D3D11_UAV_DIMENSION_TEXTURE2D) {
-            if (!mipRange(what, *texture, d.Texture2D.MipSlice, 1, target.range) ||
-                !sliceRange(what, *texture, 0, 1, target.range))
-                return E_INVALIDARG;
-        } else if (d.ViewDimension == D3D11_UAV_DIMENSION_TEXTURE2DARRAY) {
-            if (!mipRange(what, *texture, d.Texture2DArray.MipSlice, 1, target.range) ||
-                !sliceRange(what, *texture, d.Texture2DArray.FirstArraySlice, d.Texture2DArray.ArraySize, target.range))
-                return E_INVALIDARG;
-        } else {
-            return invalid(what, "a 2D texture needs a TEXTURE2D or TEXTURE2DARRAY view");
-        }
+        if (!singleMipViewRange(what, *texture, d, D3D11_UAV_DIMENSION_TEXTURE2D, D3D11_UAV_DIMENSION_TEXTURE2DARRAY, target.range))
+            return E_INVALIDARG;
     } else {
         return invalid(what, "unknown resource kind");
     }
@@ -279,29 +296,13 @@ HRESULT createRenderTargetView(Core& core, ID3D11Resource* resource, const D3D11
     if (desc) {
         d = *desc;
     } else {
-        d.Format = t.Format;
-        if (t.ArraySize == 1) {
-            d.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2D;
-            d.Texture2D = {0};
-        } else {
-            d.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2DARRAY;
-            d.Texture2DArray = {0, 0, t.ArraySize};
-        }
+        defaultSingleMipView(t, D3D11_RTV_DIMENSION_TEXTURE2D, D3D11_RTV_DIMENSION_TEXTURE2DARRAY, d);
     }
     DXGI_FORMAT format;
     if (!textureViewFormat(what, *texture, d.Format, format, target.range)) return E_INVALIDARG;
     d.Format = format;
-    if (d.ViewDimension == D3D11_RTV_DIMENSION_TEXTURE2D) {
-        if (!mipRange(what, *texture, d.Texture2D.MipSlice, 1, target.range) ||
-            !sliceRange(what, *texture, 0, 1, target.range))
-            return E_INVALIDARG;
-    } else if (d.ViewDimension == D3D11_RTV_DIMENSION_TEXTURE2DARRAY) {
-        if (!mipRange(what, *texture, d.Texture2DArray.MipSlice, 1, target.range) ||
-            !sliceRange(what, *texture, d.Texture2DArray.FirstArraySlice, d.Texture2DArray.ArraySize, target.range))
-            return E_INVALIDARG;
-    } else {
-        return invalid(what, "a 2D texture needs a TEXTURE2D or TEXTURE2DARRAY view");
-    }
+    if (!singleMipViewRange(what, *texture, d, D3D11_RTV_DIMENSION_TEXTURE2D, D3D11_RTV_DIMENSION_TEXTURE2DARRAY, target.range))
+        return E_INVALIDARG;
     *out = new RtvImpl(core, std::move(target), d);
     return S_OK;
 }
@@ -321,29 +322,13 @@ HRESULT createDepthStencilView(Core& core, ID3D11Resource* resource, const D3D11
     if (desc) {
         d = *desc;
     } else {
-        d.Format = t.Format;
-        if (t.ArraySize == 1) {
-            d.ViewDimension = D3D11_DSV_DIMENSION_TEXTURE2D;
-            d.Texture2D = {0};
-        } else {
-            d.ViewDimension = D3D11_DSV_DIMENSION_TEXTURE2DARRAY;
-            d.Texture2DArray = {0, 0, t.ArraySize};
-        }
+        defaultSingleMipView(t, D3D11_DSV_DIMENSION_TEXTURE2D, D3D11_DSV_DIMENSION_TEXTURE2DARRAY, d);
     }
     target.range.format = texture->vkFormat();
     target.range.aspect = aspectOf(texture->vkFormat());
     if (d.Format == DXGI_FORMAT_UNKNOWN) d.Format = t.Format;
-    if (d.ViewDimension == D3D11_DSV_DIMENSION_TEXTURE2D) {
-        if (!mipRange(what, *texture, d.Texture2D.MipSlice, 1, target.range) ||
-            !sliceRange(what, *texture, 0, 1, target.range))
-            return E_INVALIDARG;
-    } else if (d.ViewDimension == D3D11_DSV_DIMENSION_TEXTURE2DARRAY) {
-        if (!mipRange(what, *texture, d.Texture2DArray.MipSlice, 1, target.range) ||
-            !sliceRange(what, *texture, d.Texture2DArray.FirstArraySlice, d.Texture2DArray.ArraySize, target.range))
-            return E_INVALIDARG;
-    } else {
-        return invalid(what, "a 2D texture needs a TEXTURE2D or TEXTURE2DARRAY view");
-    }
+    if (!singleMipViewRange(what, *texture, d, D3D11_DSV_DIMENSION_TEXTURE2D, D3D11_DSV_DIMENSION_TEXTURE2DARRAY, target.range))
+        return E_INVALIDARG;
     *out = new DsvImpl(core, std::move(target), d);
     return S_OK;
 }

@@ -22,11 +22,11 @@ namespace {
 void calibrate(ColorImage& img) {
     constexpr float kKnee = 0.45f, kSlope = 0.35f;
     for (Rgb& c : img.px) {
-        const Rgb linear{toLinear(clamp01(c.r)), toLinear(clamp01(c.g)), toLinear(clamp01(c.b))};
+        const Rgb linear{srgbDecode(c.r), srgbDecode(c.g), srgbDecode(c.b)};
         const float l = luminance(linear);
         if (l <= kKnee) continue;
         const float scale = (kKnee + (l - kKnee) * kSlope) / l;
-        c = {toDisplay(linear.r * scale), toDisplay(linear.g * scale), toDisplay(linear.b * scale)};
+        c = {srgbEncode(linear.r * scale), srgbEncode(linear.g * scale), srgbEncode(linear.b * scale)};
     }
 }
 

@@ -6,16 +6,6 @@
 
 namespace tolmero::images {
 
-float srgbDecode(float c) {
-    c = clamp01(c);
-    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
-}
-
-float srgbEncode(float c) {
-    c = clamp01(c);
-    return c <= 0.0031308f ? c * 12.92f : 1.055f * std::pow(c, 1.0f / 2.4f) - 0.055f;
-}
-
 Rgb texelFor(Rgb display, SpriteResponse response) {
     auto channel = [&](float d) { return std::pow(srgbDecode(d) * response.exposure, 1.0f / 1.4f) / response.gain; };
     Rgb t{channel(display.r), channel(display.g), channel(display.b)};

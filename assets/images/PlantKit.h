@@ -41,8 +41,6 @@ constexpr SpriteResponse kStumpResponse{1.0f, 1.0f};  // the stump pass only rai
 // white background; plant texels stay below this length.
 constexpr float kPlantMaxLength = 1.36f;
 
-float srgbDecode(float c);
-float srgbEncode(float c);
 // The texel that the pass draws as the display colour (before any darkening toward the
 // sprite's foot), shortened to kPlantMaxLength if it would be cut.
 Rgb texelFor(Rgb display, SpriteResponse response);

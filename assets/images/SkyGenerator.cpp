@@ -36,8 +36,8 @@ constexpr float kDayExposure = 0.52f;
 constexpr float kNightExposure = 0.85f;
 
 Rgb expose(Rgb c, float exposure) {
-    return {toDisplay(clamp01(toLinear(clamp01(c.r)) * exposure)), toDisplay(clamp01(toLinear(clamp01(c.g)) * exposure)),
-            toDisplay(clamp01(toLinear(clamp01(c.b)) * exposure))};
+    return {srgbEncode(srgbDecode(c.r) * exposure), srgbEncode(srgbDecode(c.g) * exposure),
+            srgbEncode(srgbDecode(c.b) * exposure)};
 }
 void expose(ColorImage& img, float exposure) {
     for (Rgb& c : img.px) c = expose(c, exposure);

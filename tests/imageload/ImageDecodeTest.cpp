@@ -12,7 +12,7 @@ using namespace tolmero;
 using namespace tolmero::gpu;
 using imagetest::encodeJpeg;
 using imagetest::encodePng;
-using imagetest::PngSpec;
+using imagetest::PngLayout;
 
 namespace {
 
@@ -137,7 +137,7 @@ TEST(ImageDecode, SixteenBitRgbRoundsToTheNearestEightBitValue) {
 }
 
 TEST(ImageDecode, PaletteGreyAlphaAndTransparentColoursBecomeRgbaWithTheirAlpha) {
-    PngSpec palette{2, 1, 3, 8, {0, 1}, {255, 0, 0, 0, 0, 255}, {128}, {}};
+    PngLayout palette{2, 1, 3, 8, {0, 1}, {255, 0, 0, 0, 0, 255}, {128}, {}};
     const DecodedImage indexed = decodeImage(encodePng(palette), true);
     ASSERT_TRUE(indexed.ok()) << indexed.error;
     EXPECT_EQ(indexed.sourceFormat, WicPixelFormat::Format8bppIndexed);

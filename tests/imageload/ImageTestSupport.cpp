@@ -15,44 +15,44 @@ namespace imagetest {
 
 using namespace tolmero;
 
-std::vector<std::uint8_t> encodePng(const PngSpec& spec) {
+std::vector<std::uint8_t> encodePng(const PngLayout& png) {
     std::unique_ptr<spng_ctx, void (*)(spng_ctx*)> ctx(spng_ctx_new(SPNG_CTX_ENCODER), &spng_ctx_free);
     spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
     spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 1);
     spng_ihdr ihdr{};
-    ihdr.width = spec.width;
-    ihdr.height = spec.height;
-    ihdr.bit_depth = static_cast<std::uint8_t>(spec.bitDepth);
-    ihdr.color_type = static_cast<std::uint8_t>(spec.colourType);
+    ihdr.width = png.width;
+    ihdr.height = png.height;
+    ihdr.bit_depth = static_cast<std::uint8_t>(png.bitDepth);
+    ihdr.color_type = static_cast<std::uint8_t>(png.colourType);
     spng_set_ihdr(ctx.get(), &ihdr);
-    if (!spec.palette.empty()) {
+    if (!png.palette.empty()) {
         spng_plte plte{};
-        plte.n_entries = static_cast<std::uint32_t>(spec.palette.size() / 3);
+        plte.n_entries = static_cast<std::uint32_t>(png.palette.size() / 3);
         for (std::uint32_t i = 0; i < plte.n_entries; ++i)
-            plte.entries[i] = {spec.palette[3 * i], spec.palette[3 * i + 1], spec.palette[3 * i + 2], 255};
+            plte.entries[i] = {png.palette[3 * i], png.palette[3 * i + 1], png.palette[3 * i + 2], 255};
         spng_set_plte(ctx.get(), &plte);
     }
-    if (!spec.paletteAlpha.empty() || !spec.transparentColour.empty()) {
+    if (!png.paletteAlpha.empty() || !png.transparentColour.empty()) {
         spng_trns trns{};
-        trns.n_type3_entries = static_cast<std::uint32_t>(spec.paletteAlpha.size());
-        std::copy(spec.paletteAlpha.begin(), spec.paletteAlpha.end(), trns.type3_alpha);
-        if (spec.transparentColour.size() == 1) trns.gray = spec.transparentColour[0];
-        if (spec.transparentColour.size() == 3) {
-            trns.red = spec.transparentColour[0];
-            trns.green = spec.transparentColour[1];
-            trns.blue = spec.transparentColour[2];
+        trns.n_type3_entries = static_cast<std::uint32_t>(png.paletteAlpha.size());
+        std::copy(png.paletteAlpha.begin(), png.paletteAlpha.end(), trns.type3_alpha);
+        if (png.transparentColour.size() == 1) trns.gray = png.transparentColour[0];
+        if (png.transparentColour.size() == 3) {
+            trns.red = png.transparentColour[0];
+            trns.green = png.transparentColour[1];
+            trns.blue = png.transparentColour[2];
         }
         spng_set_trns(ctx.get(), &trns);
     }
-    const int status = spng_encode_image(ctx.get(), spec.samples.data(), spec.samples.size(), SPNG_FMT_PNG,
+    const int status = spng_encode_image(ctx.get(), png.samples.data(), png.samples.size(), SPNG_FMT_PNG,
                                          SPNG_ENCODE_FINALIZE);
     if (status != 0) throw std::runtime_error(std::string("PNG encoding: ") + spng_strerror(status));
     std::size_t size = 0;
     int error = 0;
-    void* png = spng_get_png_buffer(ctx.get(), &size, &error);
-    if (!png) throw std::runtime_error("PNG encoding: no buffer");
-    std::vector<std::uint8_t> bytes(static_cast<std::uint8_t*>(png), static_cast<std::uint8_t*>(png) + size);
-    std::free(png);
+    void* encoded = spng_get_png_buffer(ctx.get(), &size, &error);
+    if (!encoded) throw std::runtime_error("PNG encoding: no buffer");
+    std::vector<std::uint8_t> bytes(static_cast<std::uint8_t*>(encoded), static_cast<std::uint8_t*>(encoded) + size);
+    std::free(encoded);
     return bytes;
 }
 

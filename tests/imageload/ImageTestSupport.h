@@ -19,7 +19,7 @@ namespace imagetest {
 // 6 RGBA) and bit depth; `samples` in the PNG's own layout, 16-bit samples as
 // host-order uint16 pairs of bytes. palette: RGB triples; transparency: the
 // tRNS chunk (palette alphas, or one grey / RGB colour as 16-bit values).
-struct PngSpec {
+struct PngLayout {
     std::uint32_t width = 1;
     std::uint32_t height = 1;
     int colourType = 6;
@@ -29,7 +29,7 @@ struct PngSpec {
     std::vector<std::uint8_t> paletteAlpha;
     std::vector<std::uint16_t> transparentColour;  // 1 value (grey) or 3 (RGB)
 };
-std::vector<std::uint8_t> encodePng(const PngSpec& spec);
+std::vector<std::uint8_t> encodePng(const PngLayout& png);
 
 // 8-bit RGBA or RGB samples, row by row, as a PNG.
 std::vector<std::uint8_t> rgbaPng(std::uint32_t width, std::uint32_t height, const std::vector<std::uint8_t>& rgba);

@@ -572,11 +572,11 @@ void fitSmoothKeys(Track& track, const std::vector<V3>& wanted, const std::vecto
 bool sharesTimeWithNext(const auto& keys, std::size_t i) { return i + 1 < keys.size() && keys[i + 1].time == keys[i].time; }
 bool sharesTimeWithPrevious(const auto& keys, std::size_t i) { return i > 0 && keys[i - 1].time == keys[i].time; }
 
-Track buildPointTrack(const std::vector<PointKey>& specs, const std::vector<Range>& ranges) {
+Track buildPointTrack(const std::vector<PointKey>& keys, const std::vector<Range>& ranges) {
     Track track;
     std::vector<V3> wanted;
     std::vector<bool> free;
-    for (const PointKey& k : specs) {
+    for (const PointKey& k : keys) {
         V3 p = k.point;
         if (!k.literal) {
             // Every value stays inside the track's range; only literal keys
@@ -591,8 +591,8 @@ Track buildPointTrack(const std::vector<PointKey>& specs, const std::vector<Rang
     }
     // A smooth key that shares its time with a corner key only shapes how the
     // curve leaves the jump; there is no time at which to meet it.
-    for (std::size_t i = 0; i < specs.size(); ++i)
-        if (sharesTimeWithPrevious(specs, i) || sharesTimeWithNext(specs, i)) free[i] = false;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (sharesTimeWithPrevious(keys, i) || sharesTimeWithNext(keys, i)) free[i] = false;
     fitSmoothKeys(track, wanted, free, {0, 1, 2}, ranges);
     return track;
 }
@@ -611,21 +611,21 @@ V3 eyeAt(TrackSet& camera, float t) {
     return {v.x, v.y, v.z};
 }
 
-Track buildAngleTrack(const std::vector<AngleKey>& specs, bool yaw, TrackSet& camera, Range range) {
+Track buildAngleTrack(const std::vector<AngleKey>& keys, bool yaw, TrackSet& camera, Range range) {
     Track track;
     std::vector<V3> wanted;
     std::vector<bool> free;
     float previous = 0.0f;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const AngleKey& k = specs[i];
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const AngleKey& k = keys[i];
         float value = k.aim.value;
         if (k.aim.target) {
-            const V3 d = *k.aim.target - eyeAt(camera, eyeTimeFor(specs, i));
+            const V3 d = *k.aim.target - eyeAt(camera, eyeTimeFor(keys, i));
             value = yaw ? yawOf(d) : pitchOf(d);
             if (yaw) {
                 // Same shot: the turn nearest the previous key; after a cut,
                 // the turn the key asks for (or the principal one).
-                const bool sameShot = i > 0 && !sharesTimeWithPrevious(specs, i);
+                const bool sameShot = i > 0 && !sharesTimeWithPrevious(keys, i);
                 const float reference = !std::isnan(k.aim.turnHint) ? k.aim.turnHint : sameShot ? previous : value;
                 value += kTwoPi * std::round((reference - value) / kTwoPi);
             }
@@ -634,16 +634,16 @@ Track buildAngleTrack(const std::vector<AngleKey>& specs, bool yaw, TrackSet& ca
         previous = value;
         track.push_back(makeKey(k.time, k.kind, k.time, value, 0.0f));
         wanted.push_back({0.0f, value, 0.0f});
-        free.push_back(k.kind == S && k.aim.target.has_value() && !sharesTimeWithPrevious(specs, i) &&
-                       !sharesTimeWithNext(specs, i));
+        free.push_back(k.kind == S && k.aim.target.has_value() && !sharesTimeWithPrevious(keys, i) &&
+                       !sharesTimeWithNext(keys, i));
     }
     fitSmoothKeys(track, wanted, free, {1}, {range});
     return track;
 }
 
-Track buildScalarTrack(const std::vector<ScalarKey>& specs) {
+Track buildScalarTrack(const std::vector<ScalarKey>& keys) {
     Track track;
-    for (const ScalarKey& k : specs) track.push_back(makeKey(k.time, k.kind, k.time, k.value, 0.0f));
+    for (const ScalarKey& k : keys) track.push_back(makeKey(k.time, k.kind, k.time, k.value, 0.0f));
     return track;
 }
 

@@ -28,10 +28,14 @@ inline float smoothstep(float e0, float e1, float x) {
 }
 inline float mixf(float a, float b, float t) { return a + (b - a) * t; }
 
-// The sRGB transfer curve: images are composed in display values, but light
-// adds up (and the passes scale it) in linear values.
-inline float toLinear(float c) { return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f); }
-inline float toDisplay(float c) {
+// The sRGB transfer curve, clamped to 0..1: images are composed in display
+// values, but light adds up (and the passes scale it) in linear values.
+inline float srgbDecode(float c) {
+    c = clamp01(c);
+    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+}
+inline float srgbEncode(float c) {
+    c = clamp01(c);
     return c <= 0.0031308f ? c * 12.92f : 1.055f * std::pow(c, 1.0f / 2.4f) - 0.055f;
 }
 

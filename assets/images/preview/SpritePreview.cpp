@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "common/ImageFile.h"
+#include "common/Raster.h"
 
 using namespace tolmero::images;
 
@@ -113,11 +114,6 @@ Texel trilinear(const std::vector<Level>& chain, float u, float v, float lod) {
     return {a.r + (b.r - a.r) * f, a.g + (b.g - a.g) * f, a.b + (b.b - a.b) * f, a.a + (b.a - a.a) * f};
 }
 
-float srgbToLinear(float c) { return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f); }
-float linearToSrgb(float c) {
-    c = std::clamp(c, 0.0f, 1.0f);
-    return c <= 0.0031308f ? c * 12.92f : 1.055f * std::pow(c, 1.0f / 2.4f) - 0.055f;
-}
 
 std::vector<int> parseList(const std::string& s) {
     std::vector<int> out;
@@ -147,8 +143,8 @@ int main(int argc, char** argv) {
         if (std::sscanf(argv[3], "%dx%d", &aw, &ah) != 2 || aw <= 0 || ah <= 0) throw std::runtime_error("bad array size");
         const std::vector<int> heights = parseList(argv[4]);
         const unsigned bgHex = static_cast<unsigned>(std::stoul(argv[5], nullptr, 16));
-        const float bg[3] = {srgbToLinear(((bgHex >> 16) & 255) / 255.0f), srgbToLinear(((bgHex >> 8) & 255) / 255.0f),
-                             srgbToLinear((bgHex & 255) / 255.0f)};
+        const float bg[3] = {srgbDecode(((bgHex >> 16) & 255) / 255.0f), srgbDecode(((bgHex >> 8) & 255) / 255.0f),
+                             srgbDecode((bgHex & 255) / 255.0f)};
         const bool vegetation = kind == "grass" || kind == "plant";
         const bool character = kind == "character";
         const int gap = 6;
@@ -209,7 +205,7 @@ int main(int argc, char** argv) {
             oy += static_cast<int>(std::ceil(hgt / squash)) + gap;
         }
         std::vector<uint8_t> out(static_cast<size_t>(width) * height * 3);
-        for (size_t i = 0; i < canvas.size(); ++i) out[i] = static_cast<uint8_t>(std::lround(linearToSrgb(canvas[i]) * 255.0f));
+        for (size_t i = 0; i < canvas.size(); ++i) out[i] = static_cast<uint8_t>(std::lround(srgbEncode(canvas[i]) * 255.0f));
         writePng8(argv[1], width, height, 3, out);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s: %s\n", argv[0], e.what());
