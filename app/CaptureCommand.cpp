@@ -8,17 +8,20 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <vector>
 
 #include "app/CapturePlan.h"
 #include "app/Clock.h"
 #include "app/FrameLoop.h"
 #include "app/LaunchSettings.h"
+#include "app/Mp4Fragments.h"
+#include "app/MusicFile.h"
+#include "app/OutputFile.h"
 #include "app/ParticleCatchUp.h"
 #include "app/ProductionPasses.h"
 #include "app/ProgressBar.h"
 #include "app/VideoEncoder.h"
-#include "audio/FlacStream.h"
 #include "gpu/D3D11.h"
 #include "render/Renderer.h"
 #include "tracks/TrackSet.h"
@@ -27,26 +30,28 @@ namespace tolmero {
 namespace {
 
 constexpr int kMaxCrf = 51;
-const char* const kMusicFile = "track.flac";
+// Less room than this on the output's disk after a failure: the disk was full.
+constexpr std::int64_t kFullDiskBytes = 16 << 20;
 
-volatile sig_atomic_t interruptRequested = 0;
+volatile sig_atomic_t stopSignal = 0;
 
-void onInterrupt(int) { interruptRequested = 1; }
+void onStopSignal(int signal) { stopSignal = signal; }
 
-// Ctrl-C sets a flag that the capture checks between frames. The handler is
-// one-shot: a second Ctrl-C ends the process at once (ffmpeg, in its own
-// process group, then sees its input end and still finishes the file).
-// SIGPIPE is ignored so that a vanished ffmpeg is an error to report, not a
-// silent death.
+// Ctrl-C (SIGINT) and SIGTERM set a flag that the capture checks between
+// frames. The handlers are one-shot: a second signal ends the process at once
+// (ffmpeg, in its own process group, then sees its input end and still
+// finishes the file). SIGPIPE is ignored so that a vanished ffmpeg is an
+// error to report, not a silent death.
 class CaptureSignals {
 public:
     CaptureSignals() {
-        interruptRequested = 0;
+        stopSignal = 0;
         struct sigaction action {};
-        action.sa_handler = onInterrupt;
+        action.sa_handler = onStopSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART | SA_RESETHAND;
         sigaction(SIGINT, &action, &previousInterrupt_);
+        sigaction(SIGTERM, &action, &previousTerminate_);
         struct sigaction ignore {};
         ignore.sa_handler = SIG_IGN;
         sigemptyset(&ignore.sa_mask);
@@ -54,15 +59,20 @@ public:
     }
     ~CaptureSignals() {
         sigaction(SIGINT, &previousInterrupt_, nullptr);
+        sigaction(SIGTERM, &previousTerminate_, nullptr);
         sigaction(SIGPIPE, &previousPipe_, nullptr);
     }
     CaptureSignals(const CaptureSignals&) = delete;
     CaptureSignals& operator=(const CaptureSignals&) = delete;
 
-    static bool interrupted() { return interruptRequested != 0; }
+    static bool interrupted() { return stopSignal != 0; }
+    // 130 after Ctrl-C, 143 after SIGTERM: the shell's codes for a death by
+    // that signal, though the file was finished.
+    static int exitCode() { return stopSignal == SIGTERM ? kExitTerminated : kExitInterrupted; }
 
 private:
     struct sigaction previousInterrupt_ {};
+    struct sigaction previousTerminate_ {};
     struct sigaction previousPipe_ {};
 };
 
@@ -96,36 +106,6 @@ private:
     }
 };
 
-// The music's length in seconds, or nothing when it cannot be decoded.
-std::optional<double> musicSeconds(const std::filesystem::path& path, std::string& why) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        why = "not found in the working directory";
-        return std::nullopt;
-    }
-    FlacStream stream;
-    if (!stream.open(path.string(), &why)) return std::nullopt;
-    const double seconds = stream.info().durationSeconds();
-    if (!(seconds > 0.0)) {
-        why = "it holds no music";
-        return std::nullopt;
-    }
-    return seconds;
-}
-
-// A beat of the range, kept in double: "--to 10.35" must end the frames at
-// 10.35, not at the float nearest to it.
-bool parseRangeBeat(const std::string& text, double& beat) {
-    char* end = nullptr;
-    const double value = text.empty() ? NAN : std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value)) {
-        std::fprintf(stderr, "tolmero: invalid beat '%s': expected one finite number\n", text.c_str());
-        return false;
-    }
-    beat = value;
-    return true;
-}
-
 double seconds(std::chrono::steady_clock::duration duration) {
     return std::chrono::duration<double>(duration).count();
 }
@@ -142,24 +122,27 @@ int runCapture(const CaptureOptions& options) {
         std::fprintf(stderr, "tolmero: --crf must be between 0 (lossless) and %d, not %d\n", kMaxCrf, options.crf);
         return kExitBadInput;
     }
-    std::string musicProblem;
-    const auto music = musicSeconds(kMusicFile, musicProblem);
-    const double endBeat = music ? *music * kBeatsPerMinute / 60.0 : kTimelineEndBeat;
+    MusicChoice music;
+    if (!chooseCommandMusic(options.music, music)) return kExitBadInput;
+    const BeatRange production = productionBeats(trackSet(), music.seconds);
 
+    // The range is kept in double: "--to 10.35" must end the frames at 10.35,
+    // not at the float nearest to it.
     double from = 0.0;
-    double to = endBeat;
-    if (!options.from.empty() && !parseRangeBeat(options.from, from)) return kExitBadInput;
-    if (!options.to.empty() && !parseRangeBeat(options.to, to)) return kExitBadInput;
+    double to = production.end;
+    if (!options.from.empty() && !parseBeat(options.from, from)) return kExitBadInput;
+    if (!options.to.empty() && !parseBeat(options.to, to)) return kExitBadInput;
     std::string error;
-    const auto plan = planCapture(from, to, options.fps, endBeat, error);
+    const auto plan = planCapture(from, to, options.fps, production, error);
     if (!plan) {
         std::fprintf(stderr, "tolmero: %s%s\n", error.c_str(),
-                     music ? "" : " (the end of the keyed timeline: track.flac, whose length sets the end, is missing)");
+                     music.playable() ? "" : " (without music the production ends with its last key)");
         return kExitBadInput;
     }
 
     LaunchSettings settings;
-    if (const int code = prepareLaunch(options.display, settings)) return code;
+    if (const int code = applyDisplayOptions(options.display, std::numeric_limits<std::uint32_t>::max(), settings))
+        return code;
     if (settings.width % 2 != 0 || settings.height % 2 != 0) {
         std::fprintf(stderr, "tolmero: the video's width and height must be even (H.264 with 4:2:0 colour), not %dx%d\n",
                      settings.width, settings.height);
@@ -175,10 +158,9 @@ int runCapture(const CaptureOptions& options) {
                              "(Debian: apt-get install ffmpeg)\n");
         return 1;
     }
-    if (!music) {
-        std::fprintf(stderr, "tolmero: warning: %s: %s; the video will have no sound\n", kMusicFile,
-                     musicProblem.c_str());
-    }
+    if (const int code = prepareLaunch(options.display, settings)) return code;
+    std::fprintf(stderr, "tolmero: %s%s\n", describeMusic(music).c_str(),
+                 music.playable() ? "" : "; the video will have no sound");
 
     settings.started = 1;
     launchSettings() = settings;
@@ -188,7 +170,7 @@ int runCapture(const CaptureOptions& options) {
     encoding.height = window.height;
     encoding.fps = plan->fps;
     encoding.crf = options.crf;
-    if (music) encoding.audio = std::filesystem::absolute(kMusicFile);
+    if (music.playable()) encoding.audio = music.path;
     encoding.audioStartSeconds = plan->fromSeconds();
     encoding.durationSeconds = plan->durationSeconds();
 
@@ -213,13 +195,17 @@ int runCapture(const CaptureOptions& options) {
     loop.startUp();
     passes.endFrame();  // closes the start-up frame, as the loop's first iteration does
     if (plan->fromBeat > 0.0 && !CaptureSignals::interrupted()) {
+        // As a run at the capture's rate has them there, every flame step
+        // included, so that a capture from `from` shows the frames of a
+        // capture from 0 at the same rate.
         std::fprintf(stderr, "tolmero: catching the particles up to beat %g\n", plan->fromBeat);
-        catchUpParticles(passes, trackSet(), loop.camera(), static_cast<float>(plan->fromBeat));
+        catchUpParticles(passes, trackSet(), loop.camera(), plan->fromBeat,
+                         {plan->fps, true, &CaptureSignals::interrupted});
     }
     if (CaptureSignals::interrupted()) {
         destroyRenderer();
         std::fprintf(stderr, "tolmero: interrupted before the first frame; nothing written\n");
-        return kExitInterrupted;
+        return CaptureSignals::exitCode();
     }
 
     VideoEncoder encoder;
@@ -272,10 +258,25 @@ int runCapture(const CaptureOptions& options) {
                      framesDone);
     }
     if (!encoder.finish(error) && !failed) {
-        std::fprintf(stderr, "tolmero: %s; %s may be unusable\n", error.c_str(), options.out.c_str());
+        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
         failed = true;
     }
-    if (failed) return 1;
+    if (failed) {
+        // Say why when the disk is the cause, and cut the file after its last
+        // whole fragment, so that every frame left in it plays.
+        const std::int64_t free = freeBytesAt(options.out);
+        const FragmentTrim trim = trimToWholeFragments(options.out);
+        std::string kept = options.out + " holds no whole fragment and does not play";
+        if (trim.ok && trim.fragments > 0) {
+            kept = options.out + " keeps the " + std::to_string(trim.fragments) +
+                   " whole fragments (of at most a second each) encoded before, and plays";
+        } else if (!trim.ok) {
+            kept = trim.error;
+        }
+        std::fprintf(stderr, "tolmero: %s%s\n", free >= 0 && free < kFullDiskBytes ? "the disk is full; " : "",
+                     kept.c_str());
+        return 1;
+    }
 
     std::fprintf(stderr,
                  "tolmero: wrote %ld of %ld frames (%.3f s of video) to %s in %.1f s: %.2f frames/s; rendering %.1f s, "
@@ -284,7 +285,7 @@ int runCapture(const CaptureOptions& options) {
                  seconds(std::chrono::steady_clock::now() - startTime),
                  framesSeconds > 0.0 ? static_cast<double>(framesDone) / framesSeconds : 0.0, seconds(renderTime),
                  encoder.secondsWaitingOnEncoder());
-    return interrupted ? kExitInterrupted : 0;
+    return interrupted ? CaptureSignals::exitCode() : 0;
 }
 
 }  // namespace tolmero

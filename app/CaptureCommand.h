@@ -9,12 +9,19 @@
 // live loop does, so a capture at 60 fps shows what a 60 fps viewer sees.
 //
 // The range defaults to the whole production: from beat 0 to the end of the
-// music ("track.flac" in the working directory), or, without the music, to
-// the end of the keyed timeline (beat 421.076) and no sound.
+// music (the file --music names, or "track.flac" in the working directory or
+// beside the program), or, without music, to the end of the keyed timeline
+// (beat 421.076) and no sound. Frames before beat 0 (the first keys lie a
+// little before it) get silence until the music starts.
+//
+// The video is a fragmented MP4: when the encoder or the disk fails half way,
+// the file still plays up to its last whole fragment (two seconds at most are
+// lost).
 //
 // Exit codes: 0 done; 2 bad input (one line, before anything is rendered);
 // 1 a failure (no device, no ffmpeg, an unwritable file, ffmpeg failed);
-// 130 stopped by Ctrl-C, the file finished with the frames captured so far.
+// 130 stopped by Ctrl-C and 143 by SIGTERM, the file finished with the frames
+// captured so far.
 //
 // For tests: with TOLMERO_CAPTURE_RAW_FRAMES=<file> in the environment, the
 // frames handed to ffmpeg are also written to <file>, raw RGBA, one after
@@ -26,7 +33,8 @@
 
 namespace tolmero {
 
-inline constexpr int kExitInterrupted = 130;
+inline constexpr int kExitInterrupted = 130;  // Ctrl-C
+inline constexpr int kExitTerminated = 143;   // SIGTERM
 
 struct CaptureOptions {
     DisplayOptions display{"1920x1080", "4x4"};
@@ -35,6 +43,7 @@ struct CaptureOptions {
     std::string from;  // empty: beat 0
     std::string to;    // empty: the end of the production
     int crf = 18;
+    std::string music;  // empty: "track.flac" in the working directory, then beside the program
 };
 
 int runCapture(const CaptureOptions& options);

@@ -21,14 +21,15 @@ std::string beatText(double beat) {
 }  // namespace
 
 double CapturePlan::beatOfFrame(long k) const {
-    return fromBeat + static_cast<double>(k) / static_cast<double>(fps) * kBeatsPerMinute / 60.0;
+    return fromBeat + tolmero::beatOfFrame(k, fps);
 }
 
 double CapturePlan::fromSeconds() const { return secondsFromBeats(fromBeat); }
 
 double CapturePlan::durationSeconds() const { return static_cast<double>(frameCount) / static_cast<double>(fps); }
 
-std::optional<CapturePlan> planCapture(double fromBeat, double toBeat, int fps, double endBeat, std::string& error) {
+std::optional<CapturePlan> planCapture(double fromBeat, double toBeat, int fps, const BeatRange& production,
+                                       std::string& error) {
     if (fps <= 0) {
         error = "the frame rate must be a positive whole number of frames per second, not " + std::to_string(fps);
         return std::nullopt;
@@ -37,9 +38,11 @@ std::optional<CapturePlan> planCapture(double fromBeat, double toBeat, int fps, 
         error = "the beats of the range must be finite numbers";
         return std::nullopt;
     }
-    if (fromBeat < 0.0 || toBeat > endBeat) {
+    const auto outside = [&](double beat) { return beat < production.first || beat > production.end; };
+    if (outside(fromBeat) || outside(toBeat)) {
         error = "the range " + beatText(fromBeat) + ".." + beatText(toBeat) +
-                " lies outside the production, which runs from beat 0 to beat " + beatText(endBeat);
+                " lies outside the production, which runs from beat " + beatText(production.first) + " to beat " +
+                beatText(production.end);
         return std::nullopt;
     }
     if (!(fromBeat < toBeat)) {

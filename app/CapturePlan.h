@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "app/CommandLineValues.h"
+
 namespace tolmero {
 
 struct CapturePlan {
@@ -21,8 +23,10 @@ struct CapturePlan {
     double durationSeconds() const;
 };
 
-// Checks the range and the frame rate: 0 <= from < to <= endBeat, all
-// finite, fps positive. Returns the plan, or nothing with the reason in `error`.
-std::optional<CapturePlan> planCapture(double fromBeat, double toBeat, int fps, double endBeat, std::string& error);
+// Checks the range and the frame rate: production.first <= from < to <=
+// production.end, all finite, fps positive. Returns the plan, or nothing with
+// the reason in `error`.
+std::optional<CapturePlan> planCapture(double fromBeat, double toBeat, int fps, const BeatRange& production,
+                                       std::string& error);
 
 }  // namespace tolmero

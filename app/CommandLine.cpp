@@ -18,6 +18,12 @@
 namespace tolmero {
 namespace {
 
+void addMusicOption(CLI::App& command, std::string& music) {
+    command.add_option("--music", music,
+                       "the music file (FLAC) to follow; default: track.flac in the working directory, "
+                       "then beside the program");
+}
+
 void addDisplayOptions(CLI::App& command, DisplayOptions& options) {
     command.add_option("--resolution", options.resolution, "window size WxH")->capture_default_str();
     command.add_option("--samples", options.samples, "supersampling factors XxY, 1 to 16 each")
@@ -48,6 +54,7 @@ int runCommandLine(int argc, char** argv) {
     bool windowedFlag = false;
     auto* windowed = play->add_flag("--windowed", windowedFlag, "play in a window (the default)");
     play->add_flag("--fullscreen", playOptions.fullscreen, "play full screen")->excludes(windowed);
+    addMusicOption(*play, playOptions.music);
 
     RenderStillOptions stillOptions;
     stillOptions.display.resolution = "1920x1080";
@@ -55,6 +62,7 @@ int runCommandLine(int argc, char** argv) {
     render->add_option("--beat", stillOptions.beat, "the beat to render, e.g. 123.5")->required();
     render->add_option("--out", stillOptions.out, "the PNG file to write")->required();
     addDisplayOptions(*render, stillOptions.display);
+    addMusicOption(*render, stillOptions.music);
 
     CaptureOptions captureOptions;
     CLI::App* capture = app.add_subcommand(
@@ -64,9 +72,10 @@ int runCommandLine(int argc, char** argv) {
     capture->add_option("--fps", captureOptions.fps, "frames per second")->capture_default_str();
     capture->add_option("--from", captureOptions.from, "first beat (default: 0)");
     capture->add_option("--to", captureOptions.to,
-                        "beat to stop before (default: the end of the music, or beat 421.076 without it)");
+                        "beat to stop before (default: the end of the music, or of the keyed timeline without it)");
     capture->add_option("--crf", captureOptions.crf, "H.264 quality: 0 lossless .. 51 worst")->capture_default_str();
     addDisplayOptions(*capture, captureOptions.display);
+    addMusicOption(*capture, captureOptions.music);
 
     BenchOptions benchOptions;
     CLI::App* bench = app.add_subcommand(
@@ -79,6 +88,7 @@ int runCommandLine(int argc, char** argv) {
     bench->add_option("--frames", benchOptions.frames, "how many frames to measure")->capture_default_str();
     bench->add_flag("--json", benchOptions.json, "print one JSON object");
     addDisplayOptions(*bench, benchOptions.display);
+    addMusicOption(*bench, benchOptions.music);
 
     std::string extractDirectory;
     CLI::App* assets = app.add_subcommand(

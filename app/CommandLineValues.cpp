@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace tolmero {
@@ -34,25 +35,40 @@ std::optional<SizeArgument> parseSize(std::string_view text, std::string_view wh
     return std::nullopt;
 }
 
+std::optional<double> parseBeatValue(std::string_view text) {
+    const std::string item(trim(text));
+    char* end = nullptr;
+    const double value = item.empty() ? NAN : std::strtod(item.c_str(), &end);
+    if (item.empty() || end != item.c_str() + item.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
 std::optional<std::vector<float>> parseBeats(std::string_view text, std::string& error) {
     std::vector<float> beats;
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
-        const std::string item(trim(text.substr(start, comma == std::string_view::npos ? std::string_view::npos
-                                                                                        : comma - start)));
-        char* end = nullptr;
-        const double value = item.empty() ? NAN : std::strtod(item.c_str(), &end);
-        if (item.empty() || end != item.c_str() + item.size() || !std::isfinite(value) ||
-            !std::isfinite(static_cast<float>(value))) {
-            error = "invalid beat '" + item + "': every beat must be a finite number";
+        const std::string_view item =
+            text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        const auto value = parseBeatValue(item);
+        if (!value || !std::isfinite(static_cast<float>(*value))) {
+            error = "invalid beat '" + std::string(trim(item)) + "': every beat must be a finite number";
             return std::nullopt;
         }
-        beats.push_back(static_cast<float>(value));
+        beats.push_back(static_cast<float>(*value));
         if (comma == std::string_view::npos) break;
         start = comma + 1;
     }
     return beats;
+}
+
+bool checkBeatInProduction(double beat, const BeatRange& range, std::string& error) {
+    if (beat >= range.first && beat <= range.end) return true;
+    char text[160];
+    std::snprintf(text, sizeof text, "beat %g lies outside the production, which runs from beat %g to beat %g", beat,
+                  range.first, range.end);
+    error = text;
+    return false;
 }
 
 bool checkRenderSettings(SizeArgument resolution, SizeArgument samples, std::uint32_t maxImageDimension,

@@ -23,8 +23,20 @@ constexpr std::int32_t kMaxSupersample = 16;
 // error text ("resolution", "samples").
 std::optional<SizeArgument> parseSize(std::string_view text, std::string_view what, std::string& error);
 
+// One finite beat number, in double; nothing for anything else.
+std::optional<double> parseBeatValue(std::string_view text);
+
 // A comma-separated list of finite beat numbers.
 std::optional<std::vector<float>> parseBeats(std::string_view text, std::string& error);
+
+// A span of the production in beats, both ends included.
+struct BeatRange {
+    double first = 0.0;
+    double end = 0.0;
+};
+
+// Whether `beat` lies in `range`; otherwise false with the refusal in `error`.
+bool checkBeatInProduction(double beat, const BeatRange& range, std::string& error);
 
 // Resolution and factors together: positive, factors at most kMaxSupersample,
 // and the render size within `maxImageDimension` on each axis.

@@ -3,9 +3,9 @@
 #include <bit>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
+#include "app/OutputFile.h"
 #include "app/RenderCommands.h"
 #include "render/Renderer.h"
 #include "scene/RandomFields.h"
@@ -14,10 +14,10 @@
 namespace tolmero {
 
 int runDumpRandoms(const std::string& out) {
-    // Opened first, so that a path that cannot be written fails at once.
-    std::ofstream file(out, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        std::fprintf(stderr, "tolmero: cannot write %s\n", out.c_str());
+    // Checked first, so that a path that cannot be written fails at once.
+    std::string error;
+    if (!checkWritable(out, error)) {
+        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
         return 1;
     }
     if (!createHeadlessRenderer(64, 64)) return kExitNoDevice;
@@ -31,15 +31,13 @@ int runDumpRandoms(const std::string& out) {
         return 1;
     }
 
-    std::vector<char> bytes(values.size() * 4);
+    std::vector<std::uint8_t> bytes(values.size() * 4);
     for (std::size_t i = 0; i < values.size(); ++i) {
         const auto bits = std::bit_cast<std::uint32_t>(values[i]);
-        for (int k = 0; k < 4; ++k) bytes[i * 4 + k] = static_cast<char>((bits >> (8 * k)) & 0xFF);
+        for (int k = 0; k < 4; ++k) bytes[i * 4 + k] = static_cast<std::uint8_t>((bits >> (8 * k)) & 0xFF);
     }
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-        std::fprintf(stderr, "tolmero: cannot write %s\n", out.c_str());
+    if (!writeFileReplacing(out, bytes, error)) {
+        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
         return 1;
     }
     return 0;

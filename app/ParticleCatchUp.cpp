@@ -1,6 +1,6 @@
 #include "app/ParticleCatchUp.h"
 
-#include <vector>
+#include <cmath>
 
 #include "app/Clock.h"
 #include "app/FrameState.h"
@@ -14,41 +14,58 @@ namespace {
 constexpr float kFirstActivation = 4.0f / 3.0f - 0.05f;
 constexpr float kFullActivation = 5.0f / 3.0f;
 
-struct StepPlan {
+// What one step of the schedule needs, evaluated as the frame loop does.
+struct Step {
     float time = 0.0f;
     int scene = 0;
     float logoActivation = 0.0f;
     bool flames = false;
 };
 
+Step stepAt(TrackSet& tracks, long k, int stepsPerSecond) {
+    Step step;
+    step.time = static_cast<float>(beatOfFrame(k, stepsPerSecond));
+    step.scene = sceneIndex(tracks.evaluate("scene", step.time).y);
+    if (step.scene == 0) step.logoActivation = tracks.evaluate("logo activation", step.time).y;
+    if (step.scene == 3) step.flames = tracks.evaluate("Flames enabled", step.time).y > 0.0f;
+    return step;
+}
+
+// The number of steps whose beat lies before `beat`, in constant time.
+long stepsBefore(double beat, int stepsPerSecond) {
+    if (!(beat > 0.0)) return 0;
+    long count = static_cast<long>(std::ceil(secondsFromBeats(beat) * stepsPerSecond));
+    while (count > 0 && beatOfFrame(count - 1, stepsPerSecond) >= beat) --count;
+    while (beatOfFrame(count, stepsPerSecond) < beat) ++count;
+    return count;
+}
+
+// The first step to run flames from: 0 for an exact run, otherwise the step
+// that leaves kFlameCatchUpSteps flame steps before the end.
+long firstFlameStep(TrackSet& tracks, long steps, const CatchUpSchedule& schedule) {
+    if (schedule.exactFlames) return 0;
+    int flameSteps = 0;
+    for (long k = steps - 1; k >= 0; --k) {
+        const Step step = stepAt(tracks, k, schedule.stepsPerSecond);
+        if (step.scene == 3 && step.flames && ++flameSteps == kFlameCatchUpSteps) return k;
+    }
+    return 0;
+}
+
 }  // namespace
 
-CatchUpCounts catchUpParticles(FramePasses& passes, TrackSet& tracks, CameraConstant camera, float beat) {
-    const double beatsPerStep = kBeatsPerMinute / 60.0 / kCatchUpStepsPerSecond;
-
-    // The steps a 60 fps run takes before `beat`, with what each one needs.
-    std::vector<StepPlan> steps;
-    for (long k = 0;; ++k) {
-        const double t = static_cast<double>(k) * beatsPerStep;
-        if (!(t < static_cast<double>(beat))) break;
-        StepPlan step;
-        step.time = static_cast<float>(t);
-        step.scene = sceneIndex(tracks.evaluate("scene", step.time).y);
-        if (step.scene == 0) step.logoActivation = tracks.evaluate("logo activation", step.time).y;
-        if (step.scene == 3) step.flames = tracks.evaluate("Flames enabled", step.time).y > 0.0f;
-        steps.push_back(step);
-    }
-
-    // Flames: only the last kFlameCatchUpSteps flame steps.
-    int flameStepsLeft = 0;
-    for (const StepPlan& step : steps) flameStepsLeft += step.scene == 3 && step.flames;
-    int flameStepsToSkip = flameStepsLeft > kFlameCatchUpSteps ? flameStepsLeft - kFlameCatchUpSteps : 0;
+CatchUpCounts catchUpParticles(FramePasses& passes, TrackSet& tracks, CameraConstant camera, double beat,
+                               CatchUpSchedule schedule) {
+    const long steps = stepsBefore(beat, schedule.stepsPerSecond);
+    const long flamesFrom = firstFlameStep(tracks, steps, schedule);
 
     CatchUpCounts counts;
     bool logoMayWake = false;               // a step has had an activation above kFirstActivation
     int logoStepsSinceFullActivation = -1;  // -1: no step has woken every particle yet
     camera.resetParticles = 0;
-    for (const StepPlan& step : steps) {
+    for (long k = 0; k < steps; ++k) {
+        if (schedule.stopRequested && schedule.stopRequested()) break;
+        const Step step = stepAt(tracks, k, schedule.stepsPerSecond);
         if (step.scene == 0) {
             logoMayWake = logoMayWake || step.logoActivation > kFirstActivation;
             if (!logoMayWake || logoStepsSinceFullActivation >= kLogoStepsAfterFullActivation) continue;
@@ -64,11 +81,7 @@ CatchUpCounts catchUpParticles(FramePasses& passes, TrackSet& tracks, CameraCons
             } else if (step.logoActivation > kFullActivation) {
                 logoStepsSinceFullActivation = 1;
             }
-        } else if (step.scene == 3 && step.flames) {
-            if (flameStepsToSkip > 0) {
-                --flameStepsToSkip;
-                continue;
-            }
+        } else if (step.scene == 3 && step.flames && k >= flamesFrom) {
             camera.time = step.time;
             camera.scene = 3;
             passes.createCameraBuffer(camera);

@@ -2,9 +2,11 @@
 
 #include <spng.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
+
+#include "app/OutputFile.h"
 
 namespace tolmero {
 
@@ -20,11 +22,6 @@ bool writePng(const std::filesystem::path& path, std::span<const std::uint8_t> r
         error = "cannot start the PNG encoder";
         return false;
     }
-    std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-    if (!file) {
-        error = "cannot write " + path.string();
-        return false;
-    }
     spng_ihdr header{};
     header.width = width;
     header.height = height;
@@ -33,8 +30,9 @@ bool writePng(const std::filesystem::path& path, std::span<const std::uint8_t> r
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
     for (std::size_t pixel = 0; pixel < rgb.size() / 3; ++pixel)
         for (int channel = 0; channel < 3; ++channel) rgb[pixel * 3 + channel] = rgba[pixel * 4 + channel];
+    // Encoded in memory first, so that the file is written in one piece.
     // The pixels are sRGB-encoded; say so (rendering intent 0, perceptual).
-    int result = spng_set_png_file(ctx.get(), file.get());
+    int result = spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
     if (!result) result = spng_set_ihdr(ctx.get(), &header);
     if (!result) result = spng_set_srgb(ctx.get(), 0);
     if (!result)
@@ -43,11 +41,13 @@ bool writePng(const std::filesystem::path& path, std::span<const std::uint8_t> r
         error = "cannot encode " + path.string() + ": " + spng_strerror(result);
         return false;
     }
-    if (std::fflush(file.get()) != 0) {
-        error = "cannot write " + path.string();
+    std::size_t size = 0;
+    std::unique_ptr<void, decltype(&std::free)> png(spng_get_png_buffer(ctx.get(), &size, &result), std::free);
+    if (!png || result) {
+        error = "cannot encode " + path.string() + ": " + spng_strerror(result);
         return false;
     }
-    return true;
+    return writeFileReplacing(path, {static_cast<const std::uint8_t*>(png.get()), size}, error);
 }
 
 }  // namespace tolmero

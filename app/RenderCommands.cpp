@@ -15,6 +15,7 @@
 #include "app/FrameLoop.h"
 #include "app/JsonWriter.h"
 #include "app/LaunchSettings.h"
+#include "app/OutputFile.h"
 #include "app/ParticleCatchUp.h"
 #include "app/PngFile.h"
 #include "app/ProductionPasses.h"
@@ -55,14 +56,34 @@ int prepareLaunch(const DisplayOptions& options, LaunchSettings& settings) {
     return applyDisplayOptions(options, probe.maxImageDimension2D, settings);
 }
 
-bool parseBeat(const std::string& text, float& beat) {
-    std::string error;
-    const auto beats = parseBeats(text, error);
-    if (!beats || beats->size() != 1) {
+bool parseBeat(const std::string& text, double& beat) {
+    const auto value = parseBeatValue(text);
+    if (!value) {
         std::fprintf(stderr, "tolmero: invalid beat '%s': expected one finite number\n", text.c_str());
         return false;
     }
-    beat = beats->front();
+    beat = *value;
+    return true;
+}
+
+bool parseBeat(const std::string& text, const BeatRange& production, double& beat) {
+    if (!parseBeat(text, beat)) return false;
+    std::string error;
+    if (!checkBeatInProduction(beat, production, error)) {
+        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool chooseCommandMusic(const std::string& musicOption, MusicChoice& music) {
+    std::string error;
+    const auto choice = chooseMusic(musicOption, error);
+    if (!choice) {
+        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
+        return false;
+    }
+    music = *choice;
     return true;
 }
 
@@ -103,7 +124,7 @@ private:
 
 }  // namespace
 
-int playProduction(LaunchSettings& settings) {
+int playProduction(LaunchSettings& settings, const MusicChoice& music) {
     const PixelSize window = windowSize(settings);
     Renderer* renderer = createRenderer(window.width, window.height, settings.windowed, "Tolmero");
     if (!renderer) return kExitNoDevice;
@@ -119,25 +140,29 @@ int playProduction(LaunchSettings& settings) {
     loop.startUp();
 
     // Only now, with everything loaded, does the music start: loading never
-    // eats into the timeline.
-    MusicPlayer music;
-    music.open("track.flac");
-    music.play();
-    MusicClock clock(music);
+    // eats into the timeline. Without a file the player prints its failure
+    // message and runs a silent clock.
+    std::fprintf(stderr, "tolmero: %s\n", describeMusic(music).c_str());
+    MusicPlayer player;
+    player.open(music.path.empty() ? std::string(kMusicFileName) : music.path.string());
+    player.play();
+    MusicClock clock(player);
     loop.run(clock);
 
     // Teardown: the sampler and the music; the other objects go with the process.
     releaseObject(passes.resources().linearSampler);
-    music.release();
+    player.release();
     return 0;
 }
 
 int runPlay(const PlayOptions& options) {
+    MusicChoice music;
+    if (!chooseCommandMusic(options.music, music)) return kExitBadInput;
     LaunchSettings& settings = launchSettings();
     if (const int code = prepareLaunch(options.display, settings)) return code;
     settings.windowed = options.fullscreen ? 0 : 1;
     settings.started = 1;
-    return playProduction(settings);
+    return playProduction(settings, music);
 }
 
 int runEntry() {
@@ -150,13 +175,25 @@ int runEntry() {
     LaunchSettings& settings = launchSettings();
     if (!showSetupDialog(settings, probe.maxImageDimension2D)) return kExitNoDisplay;
     if (!settings.started) return 0;  // Cancel, Escape or the close box
-    return playProduction(settings);
+    MusicChoice music;
+    chooseCommandMusic("", music);  // the default lookup never refuses
+    return playProduction(settings, music);
 }
 
 int runRenderStill(const RenderStillOptions& options) {
-    float beat = 0.0f;
-    if (!parseBeat(options.beat, beat)) return kExitBadInput;
+    // Every check of the input, and of the output file, comes before the device starts.
+    MusicChoice music;
+    if (!chooseCommandMusic(options.music, music)) return kExitBadInput;
+    double beat = 0.0;
+    if (!parseBeat(options.beat, productionBeats(trackSet(), music.seconds), beat)) return kExitBadInput;
     LaunchSettings settings;
+    if (const int code = applyDisplayOptions(options.display, std::numeric_limits<std::uint32_t>::max(), settings))
+        return code;
+    std::string error;
+    if (!checkWritable(options.out, error)) {
+        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
+        return 1;
+    }
     if (const int code = prepareLaunch(options.display, settings)) return code;
     settings.started = 1;
     launchSettings() = settings;
@@ -171,7 +208,7 @@ int runRenderStill(const RenderStillOptions& options) {
     // The particles as a run at 60 frames a second would have left them.
     catchUpParticles(passes, trackSet(), loop.camera(), beat);
 
-    loop.renderFrame(beat);
+    loop.renderFrame(static_cast<float>(beat));
     passes.endFrame();
 
     std::vector<std::uint8_t> pixels;
@@ -182,7 +219,6 @@ int runRenderStill(const RenderStillOptions& options) {
         return 1;
     }
     destroyRenderer();
-    std::string error;
     if (!writePng(options.out, pixels, width, height, error)) {
         std::fprintf(stderr, "tolmero: %s\n", error.c_str());
         return 1;
@@ -191,15 +227,17 @@ int runRenderStill(const RenderStillOptions& options) {
 }
 
 int runBench(const BenchOptions& options) {
-    float beat = 0.0f;
+    MusicChoice music;
+    if (!chooseCommandMusic(options.music, music)) return kExitBadInput;
+    double beat = 0.0;
     if (options.scene >= 0) {
         const auto middle = representativeBeat(trackSet(), options.scene);
         if (!middle) {
             std::fprintf(stderr, "tolmero: scene %d never shows in the production\n", options.scene);
             return kExitBadInput;
         }
-        beat = static_cast<float>(*middle);
-    } else if (!parseBeat(options.beat, beat)) {
+        beat = *middle;
+    } else if (!parseBeat(options.beat, productionBeats(trackSet(), music.seconds), beat)) {
         return kExitBadInput;
     }
     if (options.frames <= 0) {
@@ -222,14 +260,14 @@ int runBench(const BenchOptions& options) {
     // The particles as the production has them at this beat, so that their
     // passes cost what they cost there.
     catchUpParticles(passes, trackSet(), loop.camera(), beat);
-    const int scene = sceneIndex(trackSet().evaluate("scene", beat).y);
+    const int scene = sceneIndex(trackSet().evaluate("scene", static_cast<float>(beat)).y);
 
     std::vector<double> cpuFrameMs;
     std::vector<std::string> sectionOrder;
     std::map<std::string, std::vector<double>> sectionMs;
     for (int frame = 0; frame < options.frames; ++frame) {
         const auto start = std::chrono::steady_clock::now();
-        loop.renderFrame(beat);
+        loop.renderFrame(static_cast<float>(beat));
         passes.endFrame();
         cpuFrameMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         for (const SectionTiming& section : profilerSectionTimes()) {

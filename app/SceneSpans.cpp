@@ -51,4 +51,16 @@ std::optional<double> representativeBeat(TrackSet& tracks, int scene) {
     return std::nullopt;
 }
 
+BeatRange productionBeats(const TrackSet& tracks, std::optional<double> musicSeconds) {
+    BeatRange range;
+    bool any = false;
+    for (const auto& [name, keys] : tracks.keys()) {
+        if (keys.empty()) continue;
+        range.first = any ? std::min(range.first, static_cast<double>(keys.front().time)) : keys.front().time;
+        any = true;
+    }
+    range.end = musicSeconds ? *musicSeconds * kBeatsPerMinute / 60.0 : kTimelineEndBeat;
+    return range;
+}
+
 }  // namespace tolmero

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/CommandLineValues.h"
 #include "tracks/TrackSet.h"
 
 namespace tolmero {
@@ -23,5 +24,10 @@ std::vector<SceneSpan> sceneSpans(TrackSet& tracks);
 // The middle of the first span of `scene`, rounded to a thousandth of a beat;
 // nothing when the scene never shows.
 std::optional<double> representativeBeat(TrackSet& tracks, int scene);
+
+// The beats the production covers: from the earliest key of any track to the
+// end of the music, or, without music, to the end of the keyed timeline.
+// Every command that takes a beat accepts exactly this range.
+BeatRange productionBeats(const TrackSet& tracks, std::optional<double> musicSeconds);
 
 }  // namespace tolmero

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -44,9 +45,11 @@ std::vector<std::string> encoderArguments(const EncoderSettings& settings) {
         "-f", "rawvideo", "-pix_fmt", "rgba",
         "-video_size", std::to_string(settings.width) + "x" + std::to_string(settings.height),
         "-framerate", std::to_string(settings.fps), "-i", "pipe:0"};
-    if (withAudio) {
+    if (withAudio && settings.audioStartSeconds >= 0.0) {
         // Seeking on the input decodes from the exact sample of `from`.
         args.insert(args.end(), {"-ss", decimal(settings.audioStartSeconds), "-i", ffmpegFile(settings.audio)});
+    } else if (withAudio) {
+        args.insert(args.end(), {"-i", ffmpegFile(settings.audio)});
     }
     args.insert(args.end(), {"-map", "0:v:0"});
     if (withAudio) args.insert(args.end(), {"-map", "1:a:0"});
@@ -56,12 +59,28 @@ std::vector<std::string> encoderArguments(const EncoderSettings& settings) {
                              "-c:v", "libx264", "-preset", "medium", "-crf", std::to_string(settings.crf),
                              "-pix_fmt", "yuv420p", "-colorspace", "bt709", "-color_primaries", "bt709",
                              "-color_trc", "bt709", "-color_range", "tv"});
-    if (withAudio) args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
+    // A key frame every two seconds.
+    args.insert(args.end(), {"-g", std::to_string(2 * settings.fps)});
+    if (withAudio) {
+        // Frames before beat 0 have no music yet: the sound starts after them.
+        if (settings.audioStartSeconds < 0.0) {
+            const long delayMs = std::lround(-settings.audioStartSeconds * 1000.0);
+            args.insert(args.end(), {"-af", "adelay=delays=" + std::to_string(delayMs) + ":all=1"});
+        }
+        args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
+    }
     args.insert(args.end(), {"-t", decimal(settings.durationSeconds)});
     // A capture stopped early has fewer frames than planned: the sound ends
     // with the last frame.
     if (withAudio) args.push_back("-shortest");
-    args.insert(args.end(), {"-f", "mp4", ffmpegFile(settings.output)});
+    // Fragmented MP4 with fragments of at most a second: the index travels
+    // with every fragment, so a file cut short (a full disk, a killed
+    // encoder) still plays up to its last whole fragment. The header waits
+    // for the first fragment, so that it can hold the edit list that starts
+    // the picture at 0 despite the encoder's frame reordering; the sound's
+    // encoder priming keeps its negative time stamps.
+    args.insert(args.end(), {"-movflags", "+frag_keyframe+delay_moov+default_base_moof", "-frag_duration",
+                             std::to_string(kFragmentMicroseconds), "-f", "mp4", ffmpegFile(settings.output)});
     return args;
 }
 
@@ -85,27 +104,6 @@ std::optional<std::string> findProgram(const std::string& name) {
         rest.remove_prefix(colon + 1);
     }
     return std::nullopt;
-}
-
-bool checkWritable(const std::filesystem::path& path, std::string& error) {
-    std::error_code ec;
-    if (path.empty()) {
-        error = "the output file name is empty";
-        return false;
-    }
-    if (std::filesystem::is_directory(path, ec)) {
-        error = "cannot write " + path.string() + ": it is a folder";
-        return false;
-    }
-    const bool existed = std::filesystem::exists(path, ec);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = "cannot write " + path.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    ::close(fd);
-    if (!existed) ::unlink(path.c_str());
-    return true;
 }
 
 VideoEncoder::~VideoEncoder() {
@@ -230,7 +228,7 @@ bool VideoEncoder::waitForExit(std::string& error) {
     if (WIFEXITED(status)) {
         error = "ffmpeg ended with exit status " + std::to_string(WEXITSTATUS(status));
     } else if (WIFSIGNALED(status)) {
-        error = "ffmpeg was ended by signal " + std::to_string(WTERMSIG(status));
+        error = "ffmpeg was ended by signal " + std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
     } else {
         error = "ffmpeg ended abnormally";
     }

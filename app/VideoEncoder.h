@@ -18,6 +18,9 @@
 
 namespace tolmero {
 
+// The longest fragment of the MP4 file: what a failure half way can lose.
+inline constexpr long kFragmentMicroseconds = 1000000;
+
 struct EncoderSettings {
     std::string program = "ffmpeg";  // looked up on PATH unless it holds a '/'
     std::filesystem::path output;
@@ -39,11 +42,6 @@ std::vector<std::string> encoderArguments(const EncoderSettings& settings);
 // The full path of an executable `name` on PATH (or `name` itself when it
 // holds a '/' and is executable), or nothing.
 std::optional<std::string> findProgram(const std::string& name);
-
-// Checks, before anything is rendered, that `path` can be created or
-// overwritten: not a folder, and its folder exists and takes new files. A file
-// that did not exist before is removed again.
-bool checkWritable(const std::filesystem::path& path, std::string& error);
 
 class VideoEncoder {
 public:

@@ -102,7 +102,7 @@ private:
             if (stopping_) return;
             next->state = State::Decoding;
             lock.unlock();
-            DecodedImage image = decodeImage(next->bytes, next->linear);
+            DecodedImage image = decodeImage(next->bytes, next->linear, takePixelBuffer);
             lock.lock();
             bytesWaiting_ += image.staging.size();
             next->image = std::move(image);

@@ -11,6 +11,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-symbola
   libcairo2-dev libgtk-3-dev libcli11-dev libgtest-dev libbenchmark-dev
   xvfb xauth xdotool ffmpeg sox
+  clang libclang-rt-14-dev
 )
 
 missing=()

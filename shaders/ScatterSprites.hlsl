@@ -30,7 +30,7 @@ void main(uint3 threadId : SV_DispatchThreadID)
     }
 
     uint3 state = uint3(i, 3u, 4u);
-    [unroll] for (int i = 0; i < 4; ++i)
+    [unroll] for (int round = 0; round < 4; ++round)
     {
         mix96(state.x, state.y, state.z);
     }

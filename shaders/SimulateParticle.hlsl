@@ -80,13 +80,10 @@ float4 stepFlame(float4 particle, inout uint3 state)
             float groundHeight = field(3, particle.xz);
             float placement = field(7, particle.xz);
             particle.y = groundHeight * (0.05f + 0.2f * draw(state)) + 0.001f;
-            // A draw only for the start-up reset (an HLSL ?: would take it
-            // in any case).
-            particle.w = 0.0f;
-            if (resetParticles != 0)
-            {
-                particle.w = draw(state);
-            }
+            // The age draw is taken in every try, reset or not, so that the
+            // stream of draws is the same in both cases.
+            float ageDraw = draw(state);
+            particle.w = resetParticles != 0 ? ageDraw : 0.0f;
             if (placement >= 0.01f * draw(state) - 0.0001f)
             {
                 break;
@@ -120,12 +117,11 @@ float4 stepLogo(float4 particle, inout uint3 state)
     }
 
     // Activation sweeps across the logo from left to right with a ragged edge.
-    if (particle.w < 0.0f)
+    // Its draw is taken for every particle, dormant or awake.
+    float edgeDraw = draw(state);
+    if (particle.w < 0.0f && 0.5f * particle.x - 0.5f < 3.0f * (0.05f * edgeDraw + logoActivation - 1.0f) - 2.0f)
     {
-        if (0.5f * particle.x - 0.5f < 3.0f * (0.05f * draw(state) + logoActivation - 1.0f) - 2.0f)
-        {
-            particle.w = 0.01f;
-        }
+        particle.w = 0.01f;
     }
 
     if (particle.w >= 0.0f)

@@ -93,10 +93,13 @@ const std::map<std::string, std::string>* streamOf(const std::vector<std::map<st
     return nullptr;
 }
 
-// The video's sound as mono float samples at the music's rate.
+// The video's sound as mono float samples at the music's rate, from the
+// picture's time 0 on, as a player presents it (the encoder's priming samples
+// carry negative time stamps and are not heard).
 std::vector<float> decodedSound(const fs::path& video, unsigned rate) {
     const fs::path raw = fs::temp_directory_path() / "tolmero-capture-test-sound.f32";
-    const ProcessResult decoded = run("ffmpeg -v error -y -i '" + video.string() + "' -map 0:a:0 -ac 1 -ar " +
+    const ProcessResult decoded = run("ffmpeg -v error -y -copyts -i '" + video.string() +
+                                      "' -map 0:a:0 -af atrim=start=0 -ac 1 -ar " +
                                       std::to_string(rate) + " -f f32le '" + raw.string() + "'");
     EXPECT_EQ(decoded.exitCode, 0) << decoded.out;
     const std::vector<char> bytes = readFile(raw);
@@ -145,6 +148,9 @@ protected:
         fs::create_directories(folder_);
     }
     void TearDown() override { fs::remove_all(folder_); }
+    // Stops a capture with `signal` after three frames; it must finish a
+    // playable file and end with `exitCode`.
+    void stopCaptureWith(int signal, int exitCode);
     fs::path folder_;
 };
 
@@ -181,10 +187,14 @@ TEST_F(CaptureCommand, ShortCaptureHasItsFramesRateAndTheMusicOfItsBeats) {
     EXPECT_EQ(picture->at("nb_read_frames"), "6");
     EXPECT_NEAR(std::stod(picture->at("duration")), 0.2, 1e-6);
     EXPECT_EQ(sound->at("codec_name"), "aac");
-    // Sound and picture start together and last as long (within one AAC
-    // frame of 1024 samples).
-    EXPECT_NEAR(std::stod(sound->at("start_time")), std::stod(picture->at("start_time")), 1e-3);
-    EXPECT_NEAR(std::stod(sound->at("duration")), 0.2, 1024.0 / 44100.0);
+    // Sound and picture start together and last as long, within the AAC
+    // encoder's priming of 1024 samples, which is stamped before the picture's
+    // first frame.
+    const double primingSeconds = 1024.0 / 44100.0;
+    EXPECT_DOUBLE_EQ(std::stod(picture->at("start_time")), 0.0);
+    EXPECT_LE(std::stod(sound->at("start_time")), 0.0);
+    EXPECT_GE(std::stod(sound->at("start_time")), -primingSeconds - 1e-3);
+    EXPECT_NEAR(std::stod(sound->at("duration")), 0.2, 2 * primingSeconds);
 
     // The sound is the music from beat 10 (5.714 s): find the offset at which
     // the decoded sound matches the music best; it must be (almost) none.
@@ -219,19 +229,24 @@ TEST_F(CaptureCommand, ShortCaptureHasItsFramesRateAndTheMusicOfItsBeats) {
 }
 
 TEST_F(CaptureCommand, FramesAreTheStillsOfTheirBeatsAndRepeatExactly) {
-    // Twice the same range: the second from a folder without the music, which
-    // gives a silent video with a warning and the very same frames.
+    // Twice the same range: the second by a copy of the program in a folder
+    // without the music (neither there nor beside the program), which gives
+    // a silent video with a warning and the very same frames.
     const fs::path firstRaw = folder_ / "first.rgba";
     const fs::path secondRaw = folder_ / "second.rgba";
     const ProcessResult first =
         runTolmero("capture --out '" + (folder_ / "first.mp4").string() + "' " + kShortRange,
                    "TOLMERO_CAPTURE_RAW_FRAMES='" + firstRaw.string() + "'");
     ASSERT_EQ(first.exitCode, 0) << first.out;
+    fs::copy_file(kTolmero, folder_ / "tolmero");
     const ProcessResult second =
-        runTolmero("capture --out second.mp4 " + kShortRange,
-                   "cd '" + folder_.string() + "' && TOLMERO_CAPTURE_RAW_FRAMES='" + secondRaw.string() + "'");
+        run("cd '" + folder_.string() + "' && TOLMERO_CAPTURE_RAW_FRAMES='" + secondRaw.string() +
+            "' ./tolmero capture --out second.mp4 " + kShortRange);
     ASSERT_EQ(second.exitCode, 0) << second.out;
-    EXPECT_NE(second.out.find("warning: track.flac"), std::string::npos) << second.out;
+    EXPECT_NE(second.out.find("no music: track.flac is neither in the working directory nor beside the program; the "
+                              "clock runs silent; the video will have no sound"),
+              std::string::npos)
+        << second.out;
     const std::vector<char> frames = readFile(firstRaw);
     ASSERT_EQ(frames.size(), 6 * kFrameBytes);
     EXPECT_TRUE(frames == readFile(secondRaw)) << "two captures of one range give identical frames";
@@ -257,7 +272,14 @@ TEST_F(CaptureCommand, FramesAreTheStillsOfTheirBeatsAndRepeatExactly) {
     EXPECT_FALSE(std::equal(frames.begin(), frames.begin() + kFrameBytes, frames.end() - kFrameBytes));
 }
 
-TEST_F(CaptureCommand, CtrlCFinishesAPlayableFileOfTheFramesCaptured) {
+TEST_F(CaptureCommand, CtrlCAndSigtermFinishAPlayableFileOfTheFramesCaptured) {
+    for (const auto& [signal, exitCode] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        SCOPED_TRACE("signal " + std::to_string(signal));
+        stopCaptureWith(signal, exitCode);
+    }
+}
+
+void CaptureCommand::stopCaptureWith(int signal, int exitCode) {
     const fs::path video = folder_ / "stopped.mp4";
     const fs::path log = folder_ / "stopped.log";
     // The program in a process group of its own, signalled as a terminal
@@ -303,14 +325,14 @@ TEST_F(CaptureCommand, CtrlCFinishesAPlayableFileOfTheFramesCaptured) {
             started = started || std::stoi((*it)[1]) >= 3;
     }
     ASSERT_TRUE(started) << "no progress within two minutes";
-    ::killpg(pid, SIGINT);
+    ::killpg(pid, signal);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     reaper.pid = -1;
     const std::vector<char> bytes = readFile(log);
     const std::string out(bytes.begin(), bytes.end());
     ASSERT_TRUE(WIFEXITED(status)) << out;
-    EXPECT_EQ(WEXITSTATUS(status), 130) << out;
+    EXPECT_EQ(WEXITSTATUS(status), exitCode) << out;
     EXPECT_NE(out.find("interrupted"), std::string::npos) << out;
 
     const auto streams = probeStreams(video);
@@ -341,7 +363,18 @@ TEST_F(CaptureCommand, RefusesBadInputBeforeRendering) {
              {"capture --out " + out + " --fps 0" + small, "", 2, "frame rate"},
              {"capture --out " + out + " --fps -30" + small, "", 2, "frame rate"},
              {"capture --out " + out + " --from 20 --to 10" + small, "", 2, "empty"},
-             {"capture --out " + out + " --from -1 --to 10" + small, "", 2, "outside"},
+             {"capture --out " + out + " --from -3 --to 10" + small, "", 2, "outside"},
+             {"capture --out " + out + " --from 500 --to 600" + small, "", 2, "outside"},
+             {"capture --out " + out + " --music /nonexistent.flac" + small, "", 2, "does not exist"},
+             {"capture --out " + out + " --music " + kTolmero + small, "", 2, "cannot be played"},
+             {"render --beat 1e30 --out " + out + small, "", 2, "outside the production"},
+             {"render --beat 5000 --out " + out + small, "", 2, "outside the production"},
+             {"render --beat nan --out " + out + small, "", 2, "invalid beat"},
+             {"render --beat 10 --out /nonexistent-folder/x.png" + small, "", 1, "cannot write"},
+             {"render --beat 10 --out " + folder_.string() + small, "", 1, "folder"},
+             {"bench --beat 1e9" + small, "", 2, "outside the production"},
+             {"bench --beat -100" + small, "", 2, "outside the production"},
+             {"dump-randoms --out /nonexistent-folder/x.f32", "", 1, "cannot write"},
              {"capture --out " + out + " --to 1000" + small, "", 2, "outside"},
              {"capture --out " + out + " --from ten" + small, "", 2, "invalid beat"},
              {"capture --out " + out + " --crf 52" + small, "", 2, "crf"},
@@ -359,6 +392,30 @@ TEST_F(CaptureCommand, RefusesBadInputBeforeRendering) {
         EXPECT_NE(run.out.find(bad.says), std::string::npos) << bad.arguments << ": " << run.out;
     }
     EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(CaptureCommand, AFullDiskEndsWithAClearMessageAndAPlayableFile) {
+    // The file size limit stands in for a full disk: ffmpeg dies on the write
+    // that passes it, half way through a fragment. Lossless frames at ten a
+    // second fill a fragment of a second in about 110 KB.
+    const fs::path video = folder_ / "full.mp4";
+    const ProcessResult capture =
+        runTolmero("capture --out '" + video.string() +
+                       "' --from 10 --to 40 --fps 10 --crf 0 --resolution 160x90 --samples 1x1",
+                   "MESA_SHADER_CACHE_DISABLE=true prlimit --fsize=250000");
+    EXPECT_EQ(capture.exitCode, 1) << capture.out;
+    EXPECT_NE(capture.out.find("ffmpeg stopped taking frames"), std::string::npos) << capture.out;
+    EXPECT_NE(capture.out.find("File size limit exceeded"), std::string::npos) << capture.out;
+    EXPECT_NE(capture.out.find("whole fragments (of at most a second each) encoded before, and plays"),
+              std::string::npos)
+        << capture.out;
+    const auto streams = probeStreams(video);
+    const auto* picture = streamOf(streams, "video");
+    ASSERT_NE(picture, nullptr) << capture.out;
+    EXPECT_GE(std::stoi(picture->at("nb_read_frames")), 10);
+    const ProcessResult decode = run("ffmpeg -v error -i '" + video.string() + "' -f null -");
+    EXPECT_EQ(decode.exitCode, 0) << decode.out;
+    EXPECT_EQ(decode.out, "") << "what is left decodes without complaint";
 }
 
 TEST(BenchCommand, SceneJsonHasTheDocumentedShapeAndThatScenesPasses) {

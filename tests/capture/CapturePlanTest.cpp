@@ -6,9 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
+#include <iterator>
 
 #include "app/CapturePlan.h"
+#include "app/Mp4Fragments.h"
+#include "app/MusicFile.h"
+#include "app/OutputFile.h"
 #include "app/FrameState.h"
 #include "app/ProgressBar.h"
 #include "app/SceneSpans.h"
@@ -21,7 +26,7 @@ namespace {
 TEST(CapturePlan, FramesFollowTheMusicClockAndStopBeforeTheEnd) {
     std::string error;
     // 0.35 beats are 0.2 s: exactly six frames at 30 fps, the one on 10.35 excluded.
-    auto plan = planCapture(10.0, 10.35, 30, 434.0, error);
+    auto plan = planCapture(10.0, 10.35, 30, {0.0, 434.0}, error);
     ASSERT_TRUE(plan) << error;
     EXPECT_EQ(plan->frameCount, 6);
     EXPECT_DOUBLE_EQ(plan->beatOfFrame(0), 10.0);
@@ -30,20 +35,20 @@ TEST(CapturePlan, FramesFollowTheMusicClockAndStopBeforeTheEnd) {
     EXPECT_NEAR(plan->durationSeconds(), 0.2, 1e-12);
 
     // 16 beats at 30 fps: 9.142857 s, so frames 0..274.
-    plan = planCapture(0.0, 16.0, 30, 434.0, error);
+    plan = planCapture(0.0, 16.0, 30, {0.0, 434.0}, error);
     ASSERT_TRUE(plan);
     EXPECT_EQ(plan->frameCount, 275);
     EXPECT_LT(plan->beatOfFrame(274), 16.0);
     EXPECT_GE(plan->beatOfFrame(275), 16.0);
 
     // At 60 fps every frame is one step of the 60-steps-a-second catch-up.
-    plan = planCapture(0.0, 421.076, 60, 421.076, error);
+    plan = planCapture(0.0, 421.076, 60, {0.0, 421.076}, error);
     ASSERT_TRUE(plan);
     EXPECT_EQ(plan->frameCount, static_cast<long>(std::ceil(421.076 * 60.0 / 105.0 * 60.0)));
     for (long k : {1L, 1000L, 14000L}) EXPECT_NEAR(plan->beatOfFrame(k), k / 60.0 * 1.75, 1e-9);
 
     // A range shorter than one frame still gets its first frame.
-    plan = planCapture(5.0, 5.001, 24, 434.0, error);
+    plan = planCapture(5.0, 5.001, 24, {0.0, 434.0}, error);
     ASSERT_TRUE(plan);
     EXPECT_EQ(plan->frameCount, 1);
 }
@@ -97,6 +102,149 @@ TEST(VideoEncoderChecks, FindsProgramsAndRefusesUnwritableOutputs) {
     EXPECT_FALSE(checkWritable(folder / "missing" / "x.mp4", error));
     EXPECT_NE(error.find("No such file"), std::string::npos) << error;
     std::filesystem::remove_all(folder);
+}
+
+class TemporaryFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("tolmero-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::filesystem::path folder;
+};
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int runShell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+
+using OutputFiles = TemporaryFolder;
+
+TEST_F(OutputFiles, ReplacingWriteLeavesTheOldFileWhenTheWriteFails) {
+    const std::filesystem::path still = folder / "still.png";
+    std::string error;
+    const std::vector<std::uint8_t> bytes(1000, 7);
+    ASSERT_TRUE(writeFileReplacing(still, bytes, error)) << error;
+    EXPECT_EQ(std::filesystem::file_size(still), 1000u);
+    EXPECT_FALSE(std::filesystem::exists(folder / "still.png.partial"));
+
+    // A full disk: /dev/full takes no byte. The named device is written in
+    // place (never replaced) and the failure is reported.
+    EXPECT_FALSE(writeFileReplacing("/dev/full", bytes, error));
+    EXPECT_NE(error.find("No space left"), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+
+    // A folder that vanished: the old file stays, nothing half-written appears.
+    EXPECT_FALSE(writeFileReplacing(folder / "gone" / "x.png", bytes, error));
+    EXPECT_EQ(std::filesystem::file_size(still), 1000u);
+}
+
+TEST_F(OutputFiles, ACutFragmentedVideoIsTrimmedToItsWholeFragments) {
+    // Ten seconds of a test picture in fragments of a second, as captures write them.
+    const std::filesystem::path video = folder / "cut.mp4";
+    ASSERT_EQ(runShell("ffmpeg -nostdin -y -f lavfi -i testsrc2=size=160x90:rate=10 -t 10 -c:v libx264 -g 20 "
+                       "-pix_fmt yuv420p -movflags +frag_keyframe+delay_moov+default_base_moof -frag_duration " +
+                       std::to_string(kFragmentMicroseconds) + " -f mp4 'file:" + video.string() + "'"),
+              0);
+    const std::uint64_t whole = std::filesystem::file_size(video);
+    FragmentTrim complete = trimToWholeFragments(video);
+    ASSERT_TRUE(complete.ok) << complete.error;
+    EXPECT_GE(complete.fragments, 10);
+
+    // Cut in the middle of a fragment, as a full disk would: the tail goes,
+    // and what is left decodes without a single complaint.
+    std::filesystem::resize_file(video, whole * 6 / 10);
+    const FragmentTrim trim = trimToWholeFragments(video);
+    ASSERT_TRUE(trim.ok) << trim.error;
+    EXPECT_GE(trim.fragments, 4);
+    EXPECT_LT(trim.fragments, complete.fragments);
+    EXPECT_GT(trim.droppedBytes, 0u);
+    EXPECT_EQ(std::filesystem::file_size(video), trim.keptBytes);
+    const std::filesystem::path log = folder / "decode.log";
+    ASSERT_EQ(std::system(("ffmpeg -v error -i '" + video.string() + "' -f null - 2>'" + log.string() + "'").c_str()),
+              0);
+    EXPECT_EQ(readText(log), "");
+
+    // A file cut before its first fragment is left alone.
+    std::filesystem::resize_file(video, 200);
+    const FragmentTrim none = trimToWholeFragments(video);
+    EXPECT_TRUE(none.ok);
+    EXPECT_EQ(none.fragments, 0);
+    EXPECT_EQ(std::filesystem::file_size(video), 200u);
+}
+
+using MusicLookup = TemporaryFolder;
+
+TEST_F(MusicLookup, NamedFileThenWorkingFolderThenProgramFolder) {
+    const std::filesystem::path work = folder / "work", program = folder / "bin";
+    std::filesystem::create_directories(work);
+    std::filesystem::create_directories(program);
+    const auto tone = [](const std::filesystem::path& path, double seconds) {
+        return runShell("sox -n -r 8000 -c 1 -b 16 '" + path.string() + "' synth " + std::to_string(seconds) +
+                        " sine 440");
+    };
+    std::string error;
+
+    auto none = chooseMusic("", work, program, error);
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->path.empty());
+    EXPECT_FALSE(none->playable());
+    EXPECT_NE(describeMusic(*none).find("the clock runs silent"), std::string::npos);
+
+    ASSERT_EQ(tone(program / "track.flac", 2.0), 0);
+    auto beside = chooseMusic("", work, program, error);
+    ASSERT_TRUE(beside && beside->playable());
+    EXPECT_EQ(beside->path, program / "track.flac");
+    EXPECT_NEAR(*beside->seconds, 2.0, 1e-3);
+
+    // The working folder wins; a broken default file is reported, not refused.
+    std::ofstream(work / "track.flac") << "not music";
+    auto broken = chooseMusic("", work, program, error);
+    ASSERT_TRUE(broken);
+    EXPECT_EQ(broken->path, work / "track.flac");
+    EXPECT_FALSE(broken->playable());
+    EXPECT_NE(describeMusic(*broken).find("cannot be played"), std::string::npos) << describeMusic(*broken);
+
+    // A named file wins over both, relative to the working folder; a named
+    // file that is missing, a folder or not FLAC is refused.
+    ASSERT_EQ(tone(work / "other.flac", 1.0), 0);
+    auto named = chooseMusic("other.flac", work, program, error);
+    ASSERT_TRUE(named && named->playable());
+    EXPECT_EQ(named->path, work / "other.flac");
+    EXPECT_NE(describeMusic(*named).find("(1.0 s)"), std::string::npos) << describeMusic(*named);
+    for (const char* bad : {"missing.flac", "track.flac", "."}) {
+        EXPECT_FALSE(chooseMusic(bad, work, program, error)) << bad;
+        EXPECT_NE(error.find(bad), std::string::npos) << error;
+    }
+}
+
+TEST(ProductionBeats, RunFromTheFirstKeyToTheEndOfTheMusic) {
+    const BeatRange silent = productionBeats(trackSet(), std::nullopt);
+    const BeatRange withMusic = productionBeats(trackSet(), 248.0);
+    float earliest = 0.0f;
+    for (const auto& [name, keys] : trackSet().keys())
+        if (!keys.empty()) earliest = std::min(earliest, keys.front().time);
+    EXPECT_EQ(silent.first, earliest);
+    EXPECT_LT(silent.first, 0.0) << "some keys lie before beat 0";
+    EXPECT_DOUBLE_EQ(silent.end, 421.076);
+    EXPECT_DOUBLE_EQ(withMusic.end, 248.0 * 105.0 / 60.0);
+    std::string error;
+    EXPECT_TRUE(checkBeatInProduction(withMusic.end, withMusic, error));
+    EXPECT_TRUE(checkBeatInProduction(silent.first, withMusic, error));
+    for (double bad : {1e30, -1e30, 434.5, silent.first - 0.01}) {
+        EXPECT_FALSE(checkBeatInProduction(bad, withMusic, error)) << bad;
+        EXPECT_NE(error.find("outside the production"), std::string::npos) << error;
+    }
+    // A capture's range obeys the same bounds, at both ends.
+    EXPECT_FALSE(planCapture(silent.first - 1.0, 10.0, 30, withMusic, error));
+    EXPECT_FALSE(planCapture(500.0, 600.0, 30, withMusic, error));
+    EXPECT_NE(error.find("outside"), std::string::npos) << error;
+    EXPECT_TRUE(planCapture(silent.first, 0.0, 30, withMusic, error)) << error;
 }
 
 TEST(SceneSpans, FollowTheProductionsSceneSequence) {

@@ -56,10 +56,20 @@ fs::path workingFolder(const std::string& name, double musicSeconds) {
     return folder;
 }
 
+const fs::path kBuiltProgram = fs::path(TOLMERO_BUILD_DIR) / "tolmero";
+
+// A copy of the program in `folder`, away from the build's track.flac.
+fs::path copyOfProgram(const fs::path& folder) {
+    fs::create_directories(folder);
+    fs::copy_file(kBuiltProgram, folder / "tolmero", fs::copy_options::overwrite_existing);
+    return folder / "tolmero";
+}
+
 class Program {
 public:
-    Program(const fs::path& folder, std::vector<std::string> arguments) : folder_(folder) {
-        std::vector<std::string> argv{std::string(TOLMERO_BUILD_DIR) + "/tolmero"};
+    Program(const fs::path& folder, std::vector<std::string> arguments, const fs::path& program = kBuiltProgram)
+        : folder_(folder) {
+        std::vector<std::string> argv{program.string()};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         std::vector<char*> pointers;
         for (auto& argument : argv) pointers.push_back(argument.data());
@@ -84,6 +94,8 @@ public:
             waitpid(pid_, nullptr, 0);
         }
     }
+
+    void signal(int number) { kill(pid_, number); }
 
     // Waits up to `limit` for the program to end; its exit code, or -1.
     int waitForExit(std::chrono::seconds limit) {
@@ -194,14 +206,57 @@ TEST(Program, EscapeDuringTheRunEndsIt) {
 }
 
 TEST(Program, MissingMusicRunsOnASilentClockAndSaysSo) {
+    // Neither the working folder nor the program's own folder holds the music.
     const fs::path folder = workingFolder("nomusic", 1.0);
     fs::remove(folder / "track.flac");
-    Program program(folder, {"play", "--resolution", "160x90", "--samples", "1x1"});
+    const fs::path program = copyOfProgram(folder / "bin");
+    Program run(folder, {"play", "--resolution", "160x90", "--samples", "1x1"}, program);
     const std::string window = findWindow("Tolmero", 60);
-    ASSERT_FALSE(window.empty()) << program.err();
+    ASSERT_FALSE(window.empty()) << run.err();
     keys(window, "Escape");
-    EXPECT_EQ(program.waitForExit(120s), 0) << program.err();
-    EXPECT_NE(program.out().find("mp3 rendering failed :("), std::string::npos) << program.out();
+    EXPECT_EQ(run.waitForExit(120s), 0) << run.err();
+    EXPECT_NE(run.out().find("mp3 rendering failed :("), std::string::npos) << run.out();
+    EXPECT_NE(run.err().find("tolmero: no music: track.flac is neither in the working directory nor beside the "
+                             "program; the clock runs silent"),
+              std::string::npos)
+        << run.err();
+}
+
+TEST(Program, MusicIsFoundBesideTheProgramOrWhereMusicNamesIt) {
+    // Run from a folder without music: the short file beside the program plays
+    // and ends the run.
+    const fs::path folder = workingFolder("beside", 1.5);
+    const fs::path program = copyOfProgram(folder / "bin");
+    fs::rename(folder / "track.flac", folder / "bin" / "track.flac");
+    Program beside(folder, {"play", "--resolution", "160x90", "--samples", "1x1"}, program);
+    EXPECT_EQ(beside.waitForExit(300s), 0) << beside.err();
+    EXPECT_NE(beside.err().find("tolmero: music: " + (folder / "bin" / "track.flac").string() + " (1.5 s)"),
+              std::string::npos)
+        << beside.err();
+
+    // --music names another file, which wins over both.
+    fs::copy_file(folder / "bin" / "track.flac", folder / "other.flac");
+    Program named(folder, {"play", "--music", "other.flac", "--resolution", "160x90", "--samples", "1x1"});
+    EXPECT_EQ(named.waitForExit(300s), 0) << named.err();
+    EXPECT_NE(named.err().find("tolmero: music: " + (folder / "other.flac").string()), std::string::npos)
+        << named.err();
+
+    // A named file that is not music is refused before any window opens.
+    Program refused(folder, {"play", "--music", "bin/tolmero"});
+    EXPECT_EQ(refused.waitForExit(30s), 2) << refused.err();
+    EXPECT_NE(refused.err().find("cannot be played"), std::string::npos) << refused.err();
+}
+
+TEST(Program, SigtermAndCtrlCEndTheRunAsEscapeDoes) {
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const fs::path folder = workingFolder("signal" + std::to_string(signal), 120.0);
+        Program program(folder, {"play", "--resolution", "160x90", "--samples", "1x1"});
+        const std::string window = findWindow("Tolmero", 60);
+        ASSERT_FALSE(window.empty()) << program.err();
+        std::this_thread::sleep_for(5s);
+        program.signal(signal);
+        EXPECT_EQ(program.waitForExit(120s), 0) << "signal " << signal << ": " << program.err();
+    }
 }
 
 }  // namespace

@@ -231,6 +231,25 @@ TEST(ImageDecode, BadDataGivesAnErrorInsteadOfPixels) {
     EXPECT_FALSE(refused.ok());
     EXPECT_NE(refused.error.find("limit"), std::string::npos) << refused.error;
 
+    // Headers that promise far more texels than their file could hold are
+    // refused before the buffers are allocated. Found by fuzzing: a 29-byte
+    // PNG cut inside its IHDR that asked for 4098 x 12546 texels of 16-bit
+    // RGB (205 MB decoded).
+    const std::vector<std::uint8_t> liar = {0x89, 'P',  'N',  'G',  0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00,
+                                            0x00, 0x0d, 'I',  'H',  'D',  'R',  0x00, 0x00, 0x10, 0x02,
+                                            0x00, 0x00, 0x31, 0x02, 0x10, 0x02, 0x00, 0x00, 0x00};
+    const DecodedImage lie = decodeImage(liar, false);
+    EXPECT_NE(lie.error.find("cannot fit in a file of 29 bytes"), std::string::npos) << lie.error;
+    std::vector<std::uint8_t> bigJpeg = jpeg;
+    for (std::size_t i = 0; i + 8 < bigJpeg.size(); ++i) {
+        if (bigJpeg[i] == 0xFF && bigJpeg[i + 1] == 0xC0) {  // start of frame: height, then width at +5
+            bigJpeg[i + 5] = bigJpeg[i + 7] = 0x1F;
+            bigJpeg[i + 6] = bigJpeg[i + 8] = 0x40;  // 8000 x 8000
+            break;
+        }
+    }
+    EXPECT_NE(decodeImage(bigJpeg, false).error.find("cannot fit"), std::string::npos);
+
     EXPECT_FALSE(decodeImage(std::span(jpeg).first(10), false).ok()) << "cut inside the JPEG header";
     EXPECT_FALSE(decodeImage(std::span(jpeg).first(jpeg.size() - 30), false).ok()) << "cut before the scan";
     // A JPEG cut inside its scan keeps what could be decoded.

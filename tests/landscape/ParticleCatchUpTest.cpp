@@ -136,6 +136,46 @@ TEST(ParticleCatchUpTest, RunsTheLastFlameStepsBeforeTheBeat) {
     EXPECT_NEAR(earlyCounts.flameSteps, (290.0 - 289.007) / kBeatsPerStep, 2.0);
 }
 
+TEST(ParticleCatchUpTest, ExactFlamesRunEveryStepOnTheFramesOfACapture) {
+    // At 30 steps a second the steps are the frames of a 30 fps capture from
+    // beat 0: same beats, same count, every flame step since the fire began.
+    RecordingPasses passes;
+    const long firstFrameOfChunk = 5300;  // beat 309.17
+    const double beat = beatOfFrame(firstFrameOfChunk, 30);
+    const CatchUpCounts counts = catchUpParticles(passes, trackSet(), CameraConstant{}, beat, {30, true});
+    std::vector<float> flameTimes;
+    for (const auto& step : passes.steps)
+        if (step.system == ParticleSystem::Flames) flameTimes.push_back(step.camera.time);
+    ASSERT_EQ(static_cast<int>(flameTimes.size()), counts.flameSteps);
+    long expected = 0;
+    for (long k = 0; k < firstFrameOfChunk; ++k) {
+        const float t = static_cast<float>(beatOfFrame(k, 30));
+        if (sceneIndex(trackSet().evaluate("scene", t).y) != 3 || !(trackSet().evaluate("Flames enabled", t).y > 0.0f))
+            continue;
+        ASSERT_LT(expected, static_cast<long>(flameTimes.size()));
+        EXPECT_EQ(flameTimes[expected], t) << "frame " << k;
+        ++expected;
+    }
+    EXPECT_EQ(expected, counts.flameSteps);
+    EXPECT_GT(counts.flameSteps, kFlameCatchUpSteps);  // more than the shortcut's window
+
+    // A stop request ends the catch-up before its next step.
+    RecordingPasses stopped;
+    const CatchUpCounts none =
+        catchUpParticles(stopped, trackSet(), CameraConstant{}, beat, {30, true, [] { return true; }});
+    EXPECT_EQ(none.flameSteps + none.logoSteps, 0);
+}
+
+TEST(ParticleCatchUpTest, CostIsBoundedByTheStepsBeforeTheBeat) {
+    // The last beat of the music: no more than one step per frame of it, and
+    // the shortcut's flame window.
+    RecordingPasses passes;
+    const CatchUpCounts counts = catchUpParticles(passes, trackSet(), CameraConstant{}, 434.0);
+    EXPECT_EQ(counts.flameSteps, kFlameCatchUpSteps);
+    EXPECT_LT(counts.logoSteps, static_cast<int>(434.0 / kBeatsPerStep));
+    EXPECT_EQ(static_cast<int>(passes.steps.size()), counts.flameSteps + counts.logoSteps);
+}
+
 TEST(ParticleCatchUpTest, NothingToCatchUpBeforeScene0) {
     RecordingPasses passes;
     EXPECT_EQ(catchUpParticles(passes, trackSet(), CameraConstant{}, 10.0f).logoSteps, 0);

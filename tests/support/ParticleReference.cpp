@@ -56,6 +56,13 @@ void forwardCurl(Potential potential, const float p[3], float curl[3]) {
 
 }  // namespace
 
+float particleDraw(std::uint32_t index, float time, int n) {
+    Draws draw = particleDraws(index, time);
+    float value = 0.0f;
+    for (int k = 0; k < n; ++k) value = draw();
+    return value;
+}
+
 void flameCurl(const float p[3], float curl[3]) { forwardCurl(flamePotential, p, curl); }
 void logoCurl(const float p[3], float curl[3]) { forwardCurl(logoPotential, p, curl); }
 
@@ -69,7 +76,8 @@ Particle stepFlameParticle(Particle particle, std::uint32_t index, const Particl
             const float h = sampleBilinearWrap(groundHeights, particle.x, particle.z);
             const float q = sampleBilinearWrap(placement, particle.x, particle.z);
             particle.y = h * (0.05f + 0.2f * draw()) + 0.001f;
-            particle.age = inputs.resetParticles != 0 ? draw() : 0.0f;
+            const float ageDraw = draw();  // taken in every try, reset or not
+            particle.age = inputs.resetParticles != 0 ? ageDraw : 0.0f;
             if (q >= 0.01f * draw() - 0.0001f) break;
         }
     }
@@ -97,8 +105,9 @@ Particle stepLogoParticle(Particle particle, std::uint32_t index, const Particle
         particle.age = -1.0f;
     }
 
+    const float edgeDraw = draw();  // taken for every particle, dormant or awake
     if (particle.age < 0.0f &&
-        0.5f * particle.x - 0.5f < 3.0f * (0.05f * draw() + inputs.logoActivation - 1.0f) - 2.0f) {
+        0.5f * particle.x - 0.5f < 3.0f * (0.05f * edgeDraw + inputs.logoActivation - 1.0f) - 2.0f) {
         particle.age = 0.01f;
     }
 

@@ -32,6 +32,11 @@ Particle stepFlameParticle(Particle particle, std::uint32_t index, const Particl
 Particle stepLogoParticle(Particle particle, std::uint32_t index, const ParticleStepInputs& inputs,
                           const FieldImage& logoRed);
 
+// The n-th draw (1 for the first) of particle `index`'s random stream in the
+// step at `time`, as a unit value in (0, 1]: lets a test check which draw a
+// step used for what.
+float particleDraw(std::uint32_t index, float time, int n);
+
 // The flow's curl at p (forward differences of step 0.001, not divided by
 // the step), exposed for checks of the flow itself.
 void flameCurl(const float p[3], float curl[3]);
