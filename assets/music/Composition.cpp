@@ -1206,13 +1206,13 @@ std::vector<std::pair<double, float>> arcPoints(const Cues& c) {
     const double step = 0.02;
     const std::vector<double>& scene = c.sceneChanges;
     return {
-        {0.0, -9.0f}, {scene[0] - step, -8.0f},
-        {scene[0], -6.5f}, {60.0, -6.0f}, {64.0, -4.5f}, {scene[1] - step, -4.5f},
-        {scene[1], -8.0f}, {110.0, -7.5f}, {112.0, -5.0f}, {scene[2] - step, -4.5f},
-        {scene[2], -5.2f}, {scene[3] - step, -4.6f},
-        {scene[3], -3.0f}, {c.cards[0] - step, -3.0f},
-        {c.cards[0], -4.0f}, {c.cardsEnd, -0.5f},
-        {c.flames - step, 0.0f}, {c.flames, 1.0f}, {352.0, 1.0f}, {353.0, -2.0f}, {369.0, -2.0f},
+        {0.0, -11.0f}, {scene[0] - step, -10.0f},
+        {scene[0], -8.5f}, {60.0, -8.0f}, {64.0, -6.0f}, {scene[1] - step, -5.5f},
+        {scene[1], -10.0f}, {110.0, -9.5f}, {112.0, -6.0f}, {scene[2] - step, -5.0f},
+        {scene[2], -6.3f}, {scene[3] - step, -5.7f},
+        {scene[3], -4.8f}, {c.cards[0] - step, -4.8f},
+        {c.cards[0], -6.0f}, {c.cardsEnd, -1.5f},
+        {c.flames - step, 0.0f}, {c.flames, 1.0f}, {352.0, 1.0f}, {353.0, -6.5f}, {368.0, -5.5f}, {369.0, -4.0f}, {377.0, 0.5f},
         {385.0, 1.5f}, {440.0, 1.5f},
     };
 }

@@ -18,7 +18,7 @@ struct MasterSettings {
     float mudDb = -1.5f;           // a broad dip around 350 Hz
     float compressThresholdDb = -9.0f;   // relative to the mix brought to -14 LUFS
     float compressRatio = 2.0f;
-    float targetLufs = -9.8f;
+    float targetLufs = -10.0f;
     float ceilingDbtp = -1.2f;
     float fadeSeconds = 1.5f;      // the very end fades to silence
 };
