@@ -1,18 +1,24 @@
 #pragma once
 // The production's soundtrack: a piece in D minor at 105 beats per minute
-// whose sections follow the production's scenes (in beats):
+// whose sections follow the production's scenes. The hits that mark a scene
+// change, a title card or the fire catching are placed on the moments read
+// from the production's tracks (Cues.h), not on hand-typed beats:
 //     0 -  32  misty forest: pad, wind, bells, birds, a distant heartbeat
-//    32 -  96  the logo: the groove starts, the theme is first heard softly
-//    96 - 160  water: rippling bells, a breakdown, a second theme
-//   160 - 224  stumps: the full groove and the main theme
-//   224 - 256  machines at night: acid bass, metal percussion
-//   256 - 288  four title cards: a build-up in four steps of eight beats
-//   288 - 420  fire: the climax, both themes over crackling flames
-//   420 - 434  the last chord rings out.
+//    32 -  97  the logo: the groove starts; theme A, first heard softly
+//    97 - 160  water: a breakdown on electric piano, then theme B on a flute
+//   160 - 224  the stumps: the full groove and theme A varied; a spin-down
+//   224 - 256  machines at night: acid bass, metal, theme A's motif in the dark
+//   256 - 287  four title cards: a stab on each and a build in four steps
+//   287 - 289  a breath of silence
+//   289 - 421  fire: theme A with a counter-line, theme B driven, a breakdown,
+//              then theme A again a tone higher, in E minor
+//   421 -      the last chord rings out.
 
 #include "Effects.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace music {
 
@@ -22,7 +28,24 @@ constexpr int64_t kLengthFrames = int64_t(kLengthBeats) * kBeatFrames;
 
 inline int64_t beatToFrame(double beat) { return int64_t(beat * double(kBeatFrames) + 0.5); }
 
-// Renders and masters the whole piece: stereo, 44.1 kHz, peak at -1.1 dBFS.
+// One note of the score. `beat` is where it is written (on the grid), `at`
+// where it sounds (moved onto a cue, swung, or played a little early or late).
+// Drums use General MIDI numbers (36 kick, 38 snare, 42 closed hat ...);
+// effects have midi 0.
+struct ScoreNote {
+    std::string part;  // drums, bass, pad, stab, keys, arp, lead, counter, bells, fx
+    double beat = 0.0;
+    double length = 0.0;
+    int midi = 0;
+    float velocity = 0.0f;
+    double at = 0.0;
+};
+
+// The score alone, in time order, without rendering a sample.
+std::vector<ScoreNote> composeScore();
+
+// Renders, mixes and masters the whole piece: stereo, 44.1 kHz, at about
+// -9.5 LUFS with its true peak under -1 dBTP.
 StereoBuffer composeSoundtrack();
 
 }  // namespace music

@@ -207,8 +207,9 @@ public:
           sustain_(sustain),
           releaseMul_(coefficient(release)),
           gate_(gateSamples) {}
-    // Samples after the gate closes until the envelope is inaudible (-80 dB).
-    static int64_t tailSamples(float release) { return int64_t(release * kSampleRate * 9.2f) + 1; }
+    // Samples after the gate closes until the envelope is 60 dB down, where
+    // it is lost under the rest of the mix.
+    static int64_t tailSamples(float release) { return int64_t(release * kSampleRate * 6.9f) + 1; }
 
     float next() {
         if (n_ < gate_) {

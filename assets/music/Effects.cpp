@@ -16,18 +16,19 @@ Reverb::Reverb(float roomSize, float damping)
     : feedback_(0.7f + 0.28f * roomSize), damping_(0.4f * damping) {}
 
 void Reverb::process(StereoBuffer& bus) {
-    // Each side hears mostly its own input, a little of the other, without
-    // the lowest frequencies (a reverberated bass only muddies the mix).
+    // Each side hears mostly its own input, a little of the other, cut below
+    // 280 Hz (a reverberated bass and kick only muddy the mix) and above
+    // 7.5 kHz (a bright tail hisses).
     const size_t n = bus.frames();
-    OnePoleLowpass lowLeft, lowRight;
-    lowLeft.set(180.0f);
-    lowRight.set(180.0f);
+    Svf highLeft, highRight, lowLeft, lowRight;
+    for (Svf* f : {&highLeft, &highRight}) f->set(280.0f, 0.7071f);
+    for (Svf* f : {&lowLeft, &lowRight}) f->set(7500.0f, 0.7071f);
     for (size_t i = 0; i < n; ++i) {
         const float l = bus.left[i], r = bus.right[i];
         const float inLeft = 0.75f * l + 0.25f * r;
         const float inRight = 0.75f * r + 0.25f * l;
-        bus.left[i] = (inLeft - lowLeft.process(inLeft)) * kInputGain;
-        bus.right[i] = (inRight - lowRight.process(inRight)) * kInputGain;
+        bus.left[i] = lowLeft.low(highLeft.high(inLeft)) * kInputGain;
+        bus.right[i] = lowRight.low(highRight.high(inRight)) * kInputGain;
     }
     processSide(bus.left, 0);
     processSide(bus.right, kStereoSpread);
@@ -71,11 +72,13 @@ void PingPongDelay::process(StereoBuffer& bus) {
     std::vector<float> lineLeft(size_t(delay_), 0.0f), lineRight(size_t(delay_), 0.0f);
     OnePoleLowpass tone;
     tone.set(toneHz_);
+    Svf thin;  // the echoes keep no bass
+    thin.set(350.0f, 0.7071f);
     size_t at = 0;
     for (size_t i = 0; i < bus.frames(); ++i) {
         const float echoLeft = lineLeft[at];
         const float echoRight = lineRight[at];
-        const float in = 0.5f * (bus.left[i] + bus.right[i]);
+        const float in = thin.high(0.5f * (bus.left[i] + bus.right[i]));
         lineLeft[at] = in + feedback_ * tone.process(echoRight);
         lineRight[at] = echoLeft;
         if (++at == lineLeft.size()) at = 0;

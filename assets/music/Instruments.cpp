@@ -16,6 +16,7 @@ int64_t seconds(float s) { return int64_t(s * kSampleRate); }
 enum Seed : uint32_t {
     kKick = 1, kSnare, kClap, kHat, kCrash, kTom, kBass, kPad, kLead, kPluck, kBell,
     kRiser, kReverse, kWhoosh, kWind, kBoom, kClank, kCrackle, kChirp, kPowerDown,
+    kStab, kEpiano, kShaker, kRim,
 };
 
 // The six square-wave partials of an analogue metal sound.
@@ -23,6 +24,9 @@ constexpr std::array<double, 6> kMetalPartials = {205.3, 304.4, 369.6, 522.7, 54
 
 }  // namespace
 
+// The tone and click are driven first; the level envelope comes after the
+// drive, so the saturation never holds the tail up and the body has died
+// away well before the next beat.
 void kick(Mixer& mixer, const Route& route, int64_t at, float velocity, const KickStyle& style) {
     Out out(mixer, route);
     Rng rng(seedOf(kKick, uint32_t(at)));
@@ -30,19 +34,21 @@ void kick(Mixer& mixer, const Route& route, int64_t at, float velocity, const Ki
     if (style.lowpass > 0) muffle.set(style.lowpass, 0.7f);
     Svf clickTone;
     clickTone.set(4500.0f, 0.7f);
-    const int64_t length = seconds(std::min(style.decay * 5.0f, 1.2f));
+    const int64_t length = seconds(std::min(style.decay * 7.0f, 0.9f));
+    const int64_t hold = seconds(0.012f);
     const float norm = 1.0f / softClip(style.drive);
-    Decay sweep(style.pitchTop - style.pitchBottom, 0.032f), snap(280.0f, 0.0035f);
+    Decay sweep(style.pitchTop - style.pitchBottom, 0.03f), snap(260.0f, 0.0035f);
     Decay body(1.0f, style.decay), clickLevel(style.click, 0.004f);
     double phase = 0.0;
     for (int64_t n = 0; n < length; ++n) {
         const float t = float(n) * kInvRate;
         phase += (style.pitchBottom + sweep.next() + snap.next()) / kSampleRate;
-        const float tone = sinCycles(phase) * body.next();
+        const float tone = sinCycles(phase);
         const float click = clickTone.low(rng.bipolar()) * clickLevel.next();
         const float attack = std::min(1.0f, t / 0.0008f);
+        const float level = n < hold ? 1.0f : body.next();
         const float fadeOut = n > length - 256 ? float(length - n) / 256.0f : 1.0f;
-        float x = softClip(style.drive * (tone + click) * attack) * norm * fadeOut;
+        float x = softClip(style.drive * (tone + click) * attack) * norm * level * fadeOut;
         if (style.lowpass > 0) x = muffle.low(x);
         x *= velocity;
         out.add(at + n, x, x);
@@ -82,16 +88,17 @@ void clap(Mixer& mixer, const Route& route, int64_t at, float velocity) {
     left.set(1150.0f, 1.3f);
     right.set(1250.0f, 1.3f);
     const int64_t length = seconds(0.5f);
-    // Three quick bursts (hands that do not quite meet), then the room.
-    const int64_t burstEvery = seconds(0.0095f), tailStart = seconds(0.028f);
+    // Three quick bursts (hands that do not quite meet), each softer, and the
+    // room swelling out of them: the first burst is the edge of the clap.
+    const int64_t burstEvery = seconds(0.0095f), tailStart = seconds(0.02f);
     const float burstFactor = float(std::exp(-1.0 / (0.0045 * kSampleRate)));
-    Decay tail(0.85f, 0.1f);
+    Decay tail(0.7f, 0.1f);
     float burst = 0.0f;
     for (int64_t n = 0; n < length; ++n) {
-        if (n < 3 * burstEvery && n % burstEvery == 0) burst = 1.0f;
-        float envelope = burst;
+        if (n < 3 * burstEvery && n % burstEvery == 0) burst = 1.0f - 0.2f * float(n / burstEvery);
+        const float room = tail.next() * std::min(1.0f, float(n) / float(tailStart));
+        const float envelope = std::max(burst, room);
         burst *= burstFactor;
-        if (n >= tailStart) envelope = std::max(envelope, tail.next());
         const float fadeOut = n > length - 256 ? float(length - n) / 256.0f : 1.0f;
         const float gain = 2.2f * envelope * velocity * fadeOut;
         out.add(at + n, left.band(rngLeft.bipolar()) * gain, right.band(rngRight.bipolar()) * gain);
@@ -125,7 +132,7 @@ void hat(Mixer& mixer, const Route& route, int64_t at, float velocity, float dec
     }
 }
 
-void crash(Mixer& mixer, const Route& route, int64_t at, float velocity) {
+void crash(Mixer& mixer, const Route& route, int64_t at, float velocity, float decaySeconds) {
     Out out(mixer, route);
     Rng rngLeft(seedOf(kCrash, uint32_t(at), 1)), rngRight(seedOf(kCrash, uint32_t(at), 2));
     std::array<Oscillator, 6> metal;
@@ -136,8 +143,8 @@ void crash(Mixer& mixer, const Route& route, int64_t at, float velocity) {
     soften.set(11000.0f, 0.7f);
     Svf softenRight;
     softenRight.set(11000.0f, 0.7f);
-    const int64_t length = seconds(5.0f);
-    Decay level(velocity, 1.25f);
+    const int64_t length = seconds(std::min(5.0f, decaySeconds * 4.0f));
+    Decay level(velocity, decaySeconds);
     for (int64_t n = 0; n < length; ++n) {
         const float t = float(n) * kInvRate;
         float tone = 0.0f;
@@ -187,7 +194,7 @@ void bass(Mixer& mixer, const Route& route, int64_t at, int64_t length, int midi
             const double hz = midiToHz(note);
             saw.setHz(hz);
             square.setHz(hz);
-            sub.setHz(hz * (note >= 40 ? 0.5 : 1.0));
+            sub.setHz(hz);
             filter.set(style.cutoff * (1.0f + opening.next()), style.resonance);
         }
         const float tone = style.saw * saw.saw() + style.square * square.square();
@@ -237,15 +244,19 @@ void pad(Mixer& mixer, const Route& route, int64_t at, int64_t length, const std
 }
 
 void lead(Mixer& mixer, const Route& route, int64_t at, int64_t length, int midi, float velocity,
-          const LeadStyle& style, int glideFrom) {
+          const LeadStyle& style, int glideFrom, int64_t cutAfter) {
     Out out(mixer, route);
     Rng rng(seedOf(kLead, uint32_t(at)));
     Oscillator sawLeft, sawRight, body;
     sawLeft.phase = rng.uniform();
     sawRight.phase = rng.uniform();
-    Svf filterLeft, filterRight;
+    Svf filterLeft, filterRight, biteLeft, biteRight;
+    biteLeft.set(3000.0f, 0.9f);
+    biteRight.set(3300.0f, 0.9f);
     Adsr amp(style.attack, style.decay * 1.5f, style.sustain, style.release, length);
-    const int64_t total = length + Adsr::tailSamples(style.release);
+    constexpr int64_t kCutFade = 441;  // 10 ms
+    const int64_t ring = length + Adsr::tailSamples(style.release);
+    const int64_t total = cutAfter > 0 ? std::min(ring, cutAfter + kCutFade) : ring;
     const double start = glideFrom >= 0 ? double(glideFrom) : double(midi);
     Decay slide(float(start - midi), std::max(style.glide, 0.001f) / kControlEvery);
     Decay opening(style.envelope, style.decay / kControlEvery);
@@ -263,9 +274,16 @@ void lead(Mixer& mixer, const Route& route, int64_t at, int64_t length, int midi
             filterRight.set(cutoff, style.resonance);
         }
         const float under = style.square * body.square();
-        const float gain = amp.next() * velocity;
-        const float left = softClip(1.2f * filterLeft.low(sawLeft.saw() + under)) * gain;
-        const float right = softClip(1.2f * filterRight.low(sawRight.saw() + under)) * gain;
+        const float cut = cutAfter > 0 && n > cutAfter ? float(total - n) / float(kCutFade) : 1.0f;
+        const float gain = amp.next() * velocity * cut;
+        const float toneLeft = sawLeft.saw(), toneRight = sawRight.saw();
+        float left = filterLeft.low(toneLeft + under), right = filterRight.low(toneRight + under);
+        if (style.presence > 0) {
+            left += style.presence * biteLeft.band(toneLeft);
+            right += style.presence * biteRight.band(toneRight);
+        }
+        left = softClip(1.2f * left) * gain;
+        right = softClip(1.2f * right) * gain;
         out.add(at + n, left, right);
     }
 }
@@ -395,14 +413,15 @@ void wind(Mixer& mixer, const Route& route, int64_t from, int64_t to, float velo
     }
 }
 
+// A falling sine: the weight under the arrival of the machines and the fire.
 void subBoom(Mixer& mixer, const Route& route, int64_t at, float velocity) {
     Out out(mixer, route);
-    const int64_t length = seconds(3.5f);
+    const int64_t length = seconds(2.0f);
     double phase = 0.0;
-    Decay sweep(48.0f, 0.12f), level(velocity, 0.9f);
+    Decay sweep(70.0f, 0.09f), level(velocity, 0.42f);
     for (int64_t n = 0; n < length; ++n) {
         const float t = float(n) * kInvRate;
-        phase += (31.0 + sweep.next()) / kSampleRate;
+        phase += (44.0 + sweep.next()) / kSampleRate;
         const float fadeOut = n > length - 1024 ? float(length - n) / 1024.0f : 1.0f;
         const float x = sinCycles(phase) * level.next() * std::min(1.0f, t / 0.002f) * fadeOut;
         out.add(at + n, x, x);
@@ -503,6 +522,105 @@ void powerDown(Mixer& mixer, const Route& route, int64_t from, int64_t to, float
         const float gain = velocity * (1.0f - 0.6f * progress) * std::min(1.0f, float(n) / 300.0f) * fadeOut;
         const float x = (filter.low(saw.saw()) + 0.5f * noiseFilter.low(rng.bipolar())) * gain;
         out.add(from + n, x, x);
+    }
+}
+
+void stab(Mixer& mixer, const Route& route, int64_t at, int64_t length, const std::vector<int>& notes, float velocity,
+          float brightness) {
+    Out out(mixer, route);
+    Rng rng(seedOf(kStab, uint32_t(at)));
+    std::vector<Oscillator> left, right;
+    for (int note : notes) {
+        Oscillator a, b;
+        a.setHz(midiToHz(note - 0.08));
+        b.setHz(midiToHz(note + 0.08));
+        a.phase = rng.uniform();
+        b.phase = rng.uniform();
+        left.push_back(a);
+        right.push_back(b);
+    }
+    Svf filterLeft, filterRight;
+    const float release = 0.06f;
+    Adsr amp(0.002f, 0.18f, 0.55f, release, length);
+    const int64_t total = length + Adsr::tailSamples(release);
+    Decay opening(brightness, 0.09f / kControlEvery);
+    const float gain = velocity / std::sqrt(float(std::max<size_t>(1, notes.size())));
+    for (int64_t n = 0; n < total; ++n) {
+        if (n % kControlEvery == 0) {
+            const float cutoff = 500.0f + opening.next();
+            filterLeft.set(cutoff, 1.1f);
+            filterRight.set(cutoff * 1.03f, 1.1f);
+        }
+        float sumLeft = 0.0f, sumRight = 0.0f;
+        for (Oscillator& osc : left) sumLeft += osc.saw();
+        for (Oscillator& osc : right) sumRight += osc.saw();
+        const float level = amp.next() * gain;
+        out.add(at + n, filterLeft.low(sumLeft) * level, filterRight.low(sumRight) * level);
+    }
+}
+
+void epiano(Mixer& mixer, const Route& route, int64_t at, int64_t length, int midi, float velocity, float pan) {
+    Out out(mixer, route);
+    Rng rng(seedOf(kEpiano, uint32_t(at), uint32_t(midi)));
+    Oscillator carrier, modulator, tine;
+    const double hz = midiToHz(midi);
+    carrier.setHz(hz);
+    modulator.setHz(hz);
+    tine.setHz(hz * 7.0);
+    float gainLeft, gainRight;
+    panGains(pan, gainLeft, gainRight);
+    const float release = 0.35f;
+    Adsr amp(0.002f, 1.6f, 0.0f, release, length);
+    const int64_t total = length + Adsr::tailSamples(release);
+    Decay index(1.6f * (0.6f + 0.4f * velocity / 0.4f), 0.35f), tineLevel(0.25f, 0.03f);
+    const float tremoloPhase = rng.uniform();
+    for (int64_t n = 0; n < total; ++n) {
+        const float t = float(n) * kInvRate;
+        const float mod = modulator.sine() * (index.next() + 0.15f);
+        const float tone = sinCycles(carrier.phase + mod * (1.0 / (2.0 * kPi))) + tine.sine() * tineLevel.next();
+        carrier.advance();
+        const float level = amp.next() * velocity * std::min(1.0f, t / 0.002f);
+        const float sway = 0.18f * sinCycles(4.2 * t + tremoloPhase);
+        out.add(at + n, tone * level * gainLeft * (1.0f + sway), tone * level * gainRight * (1.0f - sway));
+    }
+}
+
+void shaker(Mixer& mixer, const Route& route, int64_t at, float velocity, float pan) {
+    Out out(mixer, route);
+    Rng rng(seedOf(kShaker, uint32_t(at)));
+    Svf high, band;
+    high.set(5200.0f, 0.7f);
+    band.set(8500.0f, 1.2f);
+    float gainLeft, gainRight;
+    panGains(pan, gainLeft, gainRight);
+    const int64_t length = seconds(0.09f);
+    for (int64_t n = 0; n < length; ++n) {
+        const float t = float(n) * kInvRate;
+        const float shape = std::min(1.0f, t / 0.012f) * float(std::exp(-t / 0.022f));
+        const float noise = rng.bipolar();
+        const float x = (high.high(noise) * 0.6f + band.band(noise)) * shape * velocity;
+        out.add(at + n, x * gainLeft, x * gainRight);
+    }
+}
+
+void rim(Mixer& mixer, const Route& route, int64_t at, float velocity, float pan) {
+    Out out(mixer, route);
+    Rng rng(seedOf(kRim, uint32_t(at)));
+    Oscillator body, knock;
+    body.setHz(1720.0);
+    knock.setHz(520.0);
+    Svf crack;
+    crack.set(3800.0f, 1.4f);
+    float gainLeft, gainRight;
+    panGains(pan, gainLeft, gainRight);
+    const int64_t length = seconds(0.06f);
+    Decay bodyLevel(0.6f, 0.008f), knockLevel(0.5f, 0.012f), noiseLevel(0.7f, 0.004f);
+    for (int64_t n = 0; n < length; ++n) {
+        const float t = float(n) * kInvRate;
+        const float x = (body.sine() * bodyLevel.next() + knock.sine() * knockLevel.next() +
+                         crack.band(rng.bipolar()) * noiseLevel.next()) *
+                        std::min(1.0f, t / 0.0003f) * velocity;
+        out.add(at + n, x * gainLeft, x * gainRight);
     }
 }
 

@@ -10,16 +10,18 @@
 
 namespace music {
 
-// The buses of the mix. `plain` is mixed as it is; `ducked` and `bass` dip
-// under the kick drum (side-chain), the bass less than the pads.
+// The buses of the mix. `plain` is mixed as it is; `drums` has its peaks
+// rounded off before it joins; `melody`, `ducked` and `bass` dip under the
+// kick drum (side-chain): the leads a little, the pads more, the bass most.
 class Mixer {
 public:
     explicit Mixer(size_t frames)
-        : plain(frames), ducked(frames), bass(frames), reverbSend(frames), delaySend(frames) {}
+        : plain(frames), drums(frames), melody(frames), ducked(frames), bass(frames), reverbSend(frames),
+          delaySend(frames) {}
 
     size_t frames() const { return plain.frames(); }
 
-    StereoBuffer plain, ducked, bass, reverbSend, delaySend;
+    StereoBuffer plain, drums, melody, ducked, bass, reverbSend, delaySend;
 };
 
 struct Route {
@@ -27,6 +29,7 @@ struct Route {
     float reverb = 0.0f;  // send levels, after the fader
     float delay = 0.0f;
     float fader = 1.0f;
+    float width = 1.0f;   // side gain: 1 as played, 0 mono
 };
 
 // Writes one stereo sample through a route, ignoring positions past the end.
@@ -35,8 +38,9 @@ public:
     Out(Mixer& mixer, const Route& route) : mixer_(mixer), route_(route), frames_(int64_t(mixer.frames())) {}
     void add(int64_t i, float left, float right) {
         if (i < 0 || i >= frames_) return;
-        left *= route_.fader;
-        right *= route_.fader;
+        const float mid = 0.5f * (left + right), side = 0.5f * (left - right) * route_.width;
+        left = (mid + side) * route_.fader;
+        right = (mid - side) * route_.fader;
         route_.dry->left[size_t(i)] += left;
         route_.dry->right[size_t(i)] += right;
         if (route_.reverb > 0) {
@@ -56,9 +60,9 @@ private:
 };
 
 struct KickStyle {
-    float decay = 0.30f;       // body decay, seconds
-    float pitchTop = 170.0f;   // Hz at the hit
-    float pitchBottom = 47.0f; // Hz it settles to
+    float decay = 0.15f;       // level decay after the drive, seconds
+    float pitchTop = 165.0f;   // Hz at the hit
+    float pitchBottom = 54.0f; // Hz it settles to
     float drive = 1.8f;
     float click = 0.35f;
     float lowpass = 0.0f;      // 0 = open; else a muffled (distant) kick
@@ -68,7 +72,7 @@ void kick(Mixer&, const Route&, int64_t at, float velocity, const KickStyle& sty
 void snare(Mixer&, const Route&, int64_t at, float velocity, float pan = 0.0f);
 void clap(Mixer&, const Route&, int64_t at, float velocity);
 void hat(Mixer&, const Route&, int64_t at, float velocity, float decaySeconds, float pan);
-void crash(Mixer&, const Route&, int64_t at, float velocity);
+void crash(Mixer&, const Route&, int64_t at, float velocity, float decaySeconds = 1.25f);
 void tom(Mixer&, const Route&, int64_t at, float velocity, float hz, float pan);
 
 struct BassStyle {
@@ -78,7 +82,7 @@ struct BassStyle {
     float resonance = 1.2f;    // filter Q
     float saw = 1.0f;
     float square = 0.0f;
-    float sub = 0.7f;          // sine an octave below the note (at the note itself below E2)
+    float sub = 0.7f;          // sine at the note's own pitch, under the filtered tone
     float drive = 1.6f;
     float release = 0.05f;
 };
@@ -108,13 +112,24 @@ struct LeadStyle {
     float vibrato = 0.14f;     // semitones, fades in after the attack
     float square = 0.35f;      // square one octave down, for body
     float glide = 0.045f;      // seconds, when a note follows another without a gap
+    float presence = 0.0f;     // a band around 3 kHz added to the tone, for bite
 };
+// A monophonic voice: `cutAfter` (samples from the start, 0 = never) is where
+// the next note of the line takes over, and this one's tail is faded out.
 void lead(Mixer&, const Route&, int64_t at, int64_t length, int midi, float velocity, const LeadStyle& style,
-          int glideFrom = -1);
+          int glideFrom = -1, int64_t cutAfter = 0);
 
 void pluck(Mixer&, const Route&, int64_t at, int midi, float velocity, float pan, float brightness,
            float decaySeconds);
 void bell(Mixer&, const Route&, int64_t at, int midi, float velocity, float pan, float decaySeconds);
+
+// A short chord of detuned saws with a snapping filter: the hit on a card.
+void stab(Mixer&, const Route&, int64_t at, int64_t length, const std::vector<int>& notes, float velocity,
+          float brightness);
+// Two-operator FM electric piano with a slow tremolo between the sides.
+void epiano(Mixer&, const Route&, int64_t at, int64_t length, int midi, float velocity, float pan);
+void shaker(Mixer&, const Route&, int64_t at, float velocity, float pan);
+void rim(Mixer&, const Route&, int64_t at, float velocity, float pan);
 
 // Band-passed noise whose centre sweeps exponentially from `fromHz` to `toHz`
 // while its level rises: the build-up riser.
