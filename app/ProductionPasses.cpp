@@ -9,6 +9,7 @@
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
 #include "scene/Characters.h"
+#include "scene/Culling.h"
 #include "scene/Finishing.h"
 #include "scene/Machines.h"
 #include "scene/Particles.h"
@@ -80,6 +81,7 @@ void ProductionPasses::createResources() {
     // (the rig's pivots are converted when the frame loop's rig is made).
     createVegetationTables(scene_);
     createMachineMeshBuffers(scene_);
+    createCullingBuffers(scene_);
 }
 
 void ProductionPasses::generateRandoms() { generateRandomFields(scene_); }
@@ -114,7 +116,11 @@ void ProductionPasses::clearSceneTargets() {
     clearDepth(scene_.depth, 1.0f, 0);
 }
 
-void ProductionPasses::scatterVegetation() { tolmero::scatterVegetation(scene_); }
+void ProductionPasses::scatterVegetation() {
+    tolmero::scatterVegetation(scene_);
+    // The new scene's ground, measured for the landscape's culling.
+    measureLandscapeTiles(scene_);
+}
 
 void ProductionPasses::drawMachines() { tolmero::drawMachines(scene_); }
 

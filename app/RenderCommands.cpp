@@ -107,6 +107,27 @@ Spread spreadOf(std::vector<double> samples) {
     return spread;
 }
 
+using CreationsOfFrame = gpu::VulkanCreationCounts;
+
+CreationsOfFrame creationsBetween(const gpu::VulkanCreationCounts& before, const gpu::VulkanCreationCounts& after) {
+    CreationsOfFrame frame;
+    frame.memoryAllocations = after.memoryAllocations - before.memoryAllocations;
+    frame.buffers = after.buffers - before.buffers;
+    frame.imageViews = after.imageViews - before.imageViews;
+    frame.bufferViews = after.bufferViews - before.bufferViews;
+    frame.pipelines = after.pipelines - before.pipelines;
+    return frame;
+}
+
+// The counters as bench names them.
+const std::pair<const char*, gpu::UINT64 CreationsOfFrame::*> kCreationFields[] = {
+    {"memoryAllocations", &CreationsOfFrame::memoryAllocations},
+    {"bufferCreations", &CreationsOfFrame::buffers},
+    {"imageViewCreations", &CreationsOfFrame::imageViews},
+    {"bufferViewCreations", &CreationsOfFrame::bufferViews},
+    {"pipelineCreations", &CreationsOfFrame::pipelines},
+};
+
 }  // namespace
 
 namespace {
@@ -260,17 +281,32 @@ int runBench(const BenchOptions& options) {
     // The particles as the production has them at this beat, so that their
     // passes cost what they cost there.
     catchUpParticles(passes, trackSet(), loop.camera(), beat);
+    passes.endFrame();  // nor is the catch-up's
+    reportProfiledFrames(*renderer, 0);
     const int scene = sceneIndex(trackSet().evaluate("scene", static_cast<float>(beat)).y);
 
-    std::vector<double> cpuFrameMs;
-    std::vector<std::string> sectionOrder;
-    std::map<std::string, std::vector<double>> sectionMs;
+    // The profiler reports each frame two frames later; every measured
+    // frame's report is collected, the last ones after the loop.
+    std::vector<double> cpuFrameMs, endFrameMs;
+    std::vector<CreationsOfFrame> creations;
+    renderer->collectSectionTimes = true;
+    renderer->collectedSectionTimes.clear();
     for (int frame = 0; frame < options.frames; ++frame) {
+        const gpu::VulkanCreationCounts before = gpu::vulkanCreationCounts();
         const auto start = std::chrono::steady_clock::now();
         loop.renderFrame(static_cast<float>(beat));
+        const auto recorded = std::chrono::steady_clock::now();
         passes.endFrame();
-        cpuFrameMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-        for (const SectionTiming& section : profilerSectionTimes()) {
+        const auto end = std::chrono::steady_clock::now();
+        cpuFrameMs.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+        endFrameMs.push_back(std::chrono::duration<double, std::milli>(end - recorded).count());
+        creations.push_back(creationsBetween(before, gpu::vulkanCreationCounts()));
+    }
+    reportProfiledFrames(*renderer, 0);
+    std::vector<std::string> sectionOrder;
+    std::map<std::string, std::vector<double>> sectionMs;
+    for (const std::vector<SectionTiming>& frame : renderer->collectedSectionTimes) {
+        for (const SectionTiming& section : frame) {
             auto& samples = sectionMs[section.name];
             if (samples.empty()) sectionOrder.push_back(section.name);
             samples.push_back(section.milliseconds);
@@ -279,16 +315,32 @@ int runBench(const BenchOptions& options) {
     destroyRenderer();
 
     const Spread cpu = spreadOf(cpuFrameMs);
+    const Spread endFrameSpread = spreadOf(endFrameMs);
     if (options.json) {
         JsonWriter json(std::cout);
         json.beginObject();
         json.key("device").value(deviceName);
         json.key("frames").value(options.frames);
         json.key("cpuFrameMs").beginObject().key("median").value(cpu.median).key("p90").value(cpu.p90).endObject();
+        json.key("endFrameMs")
+            .beginObject()
+            .key("median")
+            .value(endFrameSpread.median)
+            .key("p90")
+            .value(endFrameSpread.p90)
+            .endObject();
         json.key("sections").beginObject();
         for (const std::string& name : sectionOrder) {
             const Spread gpuTime = spreadOf(sectionMs[name]);
             json.key(name).beginObject().key("median").value(gpuTime.median).key("p90").value(gpuTime.p90).endObject();
+        }
+        json.endObject();
+        // What each frame asked Vulkan to create, frame by frame.
+        json.key("vulkanCreationsPerFrame").beginObject();
+        for (const auto& [name, field] : kCreationFields) {
+            json.key(name).beginArray();
+            for (const CreationsOfFrame& frame : creations) json.value(static_cast<long long>(frame.*field));
+            json.endArray();
         }
         json.endObject();
         json.endObject();
@@ -299,9 +351,16 @@ int runBench(const BenchOptions& options) {
                     settings.supersample.x, settings.supersample.y);
         std::printf("%-24s %12s %12s\n", "", "median ms", "p90 ms");
         std::printf("%-24s %12.3f %12.3f\n", "CPU frame", cpu.median, cpu.p90);
+        std::printf("%-24s %12.3f %12.3f\n", "  of it in endFrame", endFrameSpread.median, endFrameSpread.p90);
         for (const std::string& name : sectionOrder) {
             const Spread gpuTime = spreadOf(sectionMs[name]);
             std::printf("%-24s %12.3f %12.3f\n", name.c_str(), gpuTime.median, gpuTime.p90);
+        }
+        std::printf("Vulkan creations per frame:\n");
+        for (const auto& [name, field] : kCreationFields) {
+            std::printf("  %-20s", name);
+            for (const CreationsOfFrame& frame : creations) std::printf(" %llu", static_cast<unsigned long long>(frame.*field));
+            std::printf("\n");
         }
     }
     return 0;

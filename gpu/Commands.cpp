@@ -89,7 +89,7 @@ bool ContextImpl::collectDescriptors(const ProgramLayout& program, const char* w
                     if (!b) return missing("no constant buffer is bound");
                     if (!(b->desc().BindFlags & D3D11_BIND_CONSTANT_BUFFER))
                         return missing("a buffer without D3D11_BIND_CONSTANT_BUFFER is bound");
-                    out.buffers[index] = {b->buffer(), 0, b->desc().ByteWidth};
+                    out.buffers[index] = {b->buffer(), b->offset(), b->desc().ByteWidth};
                     b->lastUse = serial;
                     break;
                 }
@@ -142,7 +142,8 @@ bool ContextImpl::collectDescriptors(const ProgramLayout& program, const char* w
                     } else if (slot.type == VK_DESCRIPTOR_TYPE_STORAGE_BUFFER) {
                         if (!target->buffer || target->texelFormat != VK_FORMAT_UNDEFINED)
                             return missing("a structured or raw buffer view is needed");
-                        out.buffers[index] = {target->buffer->buffer(), target->offset, target->size};
+                        out.buffers[index] = {target->buffer->buffer(), target->buffer->offset() + target->offset,
+                                              target->size};
                     } else if (slot.type == VK_DESCRIPTOR_TYPE_UNIFORM_TEXEL_BUFFER ||
                                slot.type == VK_DESCRIPTOR_TYPE_STORAGE_TEXEL_BUFFER) {
                         if (!target->buffer || target->texelFormat == VK_FORMAT_UNDEFINED)
@@ -166,9 +167,8 @@ bool ContextImpl::collectDescriptors(const ProgramLayout& program, const char* w
 
 void ContextImpl::Draw(UINT vertexCount, UINT startVertex) { DrawInstanced(vertexCount, 1, startVertex, 0); }
 
-void ContextImpl::DrawInstanced(UINT vertexCount, UINT instanceCount, UINT startVertex, UINT startInstance) {
-    const char* what = "Draw";
-    if (vertexCount == 0 || instanceCount == 0) return;
+template <class RecordDraw>
+void ContextImpl::drawWith(const char* what, RecordDraw recordDraw) {
     Stage& vs = stages_[kVertex];
     Stage& ps = stages_[kPixel];
     if (!vs.object) return reportSkipped(what, "no vertex shader is bound");
@@ -273,10 +273,34 @@ void ContextImpl::DrawInstanced(UINT vertexCount, UINT instanceCount, UINT start
     vkCmdSetScissor(cmd, 0, 1, &scissor);
     vkCmdSetBlendConstants(cmd, blendFactor_);
     vkCmdSetStencilReference(cmd, VK_STENCIL_FACE_FRONT_AND_BACK, stencilRef_);
-    vkCmdDraw(cmd, vertexCount, instanceCount, startVertex, startInstance);
+    recordDraw(cmd);
     vkCmdEndRendering(cmd);
     core_.fullBarrier();
     core_.countOperation();
+}
+
+void ContextImpl::DrawInstanced(UINT vertexCount, UINT instanceCount, UINT startVertex, UINT startInstance) {
+    if (vertexCount == 0 || instanceCount == 0) return;
+    drawWith("Draw", [&](VkCommandBuffer cmd) { vkCmdDraw(cmd, vertexCount, instanceCount, startVertex, startInstance); });
+}
+
+void ContextImpl::DrawIndexedInstancedIndirect(ID3D11Buffer* argsBuffer, UINT offset) {
+    const char* what = "DrawIndexedInstancedIndirect";
+    BufferImpl* args = static_cast<BufferImpl*>(argsBuffer);
+    BufferImpl* indices = indexBuffer_.get();
+    if (!indices) return reportSkipped(what, "no index buffer is set");
+    if (!(indices->desc().BindFlags & D3D11_BIND_INDEX_BUFFER))
+        return reportSkipped(what, "the index buffer lacks D3D11_BIND_INDEX_BUFFER");
+    if (!args || !(args->desc().MiscFlags & D3D11_RESOURCE_MISC_DRAWINDIRECT_ARGS))
+        return reportSkipped(what, "the arguments need a buffer with D3D11_RESOURCE_MISC_DRAWINDIRECT_ARGS");
+    if (offset % 4 != 0 || uint64_t(offset) + 20 > args->desc().ByteWidth)
+        return reportSkipped(what, "the five arguments do not fit the buffer at that offset");
+    const uint64_t serial = core_.recordingSerial();
+    indices->lastUse = args->lastUse = serial;
+    drawWith(what, [&](VkCommandBuffer cmd) {
+        vkCmdBindIndexBuffer(cmd, indices->buffer(), indices->offset() + indexOffset_, indexType_);
+        vkCmdDrawIndexedIndirect(cmd, args->buffer(), args->offset() + offset, 1, 20);
+    });
 }
 
 void ContextImpl::Dispatch(UINT x, UINT y, UINT z) {
@@ -350,7 +374,8 @@ void ContextImpl::ClearUnorderedAccessViewFloat(ID3D11UnorderedAccessView* view,
     } else {
         uint32_t bits;
         std::memcpy(&bits, &values[0], 4);
-        vkCmdFillBuffer(core_.commands(), t.buffer->buffer(), t.offset, t.size & ~VkDeviceSize(3), bits);
+        vkCmdFillBuffer(core_.commands(), t.buffer->buffer(), t.buffer->offset() + t.offset, t.size & ~VkDeviceSize(3),
+                        bits);
     }
     t.markUsed(core_.recordingSerial());
     core_.fullBarrier();
@@ -373,7 +398,8 @@ void ContextImpl::ClearUnorderedAccessViewUint(ID3D11UnorderedAccessView* view, 
                                       t.range.layerCount};
         vkCmdClearColorImage(core_.commands(), t.texture->image(), VK_IMAGE_LAYOUT_GENERAL, &value, 1, &range);
     } else {
-        vkCmdFillBuffer(core_.commands(), t.buffer->buffer(), t.offset, t.size & ~VkDeviceSize(3), values[0]);
+        vkCmdFillBuffer(core_.commands(), t.buffer->buffer(), t.buffer->offset() + t.offset, t.size & ~VkDeviceSize(3),
+                        values[0]);
     }
     t.markUsed(core_.recordingSerial());
     core_.fullBarrier();
@@ -421,7 +447,7 @@ void ContextImpl::CopySubresourceRegion(ID3D11Resource* dst, UINT dstSubresource
         if (dstSubresource || srcSubresource || begin >= end || end > s->desc().ByteWidth ||
             dstX + (end - begin) > d->desc().ByteWidth)
             return reportSkipped(what, "the buffer range does not fit");
-        VkBufferCopy region{begin, dstX, end - begin};
+        VkBufferCopy region{s->offset() + begin, d->offset() + dstX, end - begin};
         vkCmdCopyBuffer(core_.commands(), s->buffer(), d->buffer(), 1, &region);
         d->lastUse = s->lastUse = serial;
     } else if (TextureImpl *dt = asTexture(dst), *st = asTexture(src); dt && st) {
@@ -484,7 +510,7 @@ void ContextImpl::UpdateSubresource(ID3D11Resource* dst, UINT dstSubresource, co
             return reportSkipped(what, "the range does not fit the buffer");
         VkDeviceSize size = end - begin;
         if (size <= 65536 && begin % 4 == 0 && size % 4 == 0) {
-            vkCmdUpdateBuffer(cmd, b->buffer(), begin, size, data);
+            vkCmdUpdateBuffer(cmd, b->buffer(), b->offset() + begin, size, data);
         } else {
             StagingBuffer staging;
             if (VkResult r = core_.createStaging(size, false, staging); r != VK_SUCCESS) {
@@ -492,7 +518,7 @@ void ContextImpl::UpdateSubresource(ID3D11Resource* dst, UINT dstSubresource, co
                 return;
             }
             std::memcpy(staging.mapped, data, size);
-            VkBufferCopy region{0, begin, size};
+            VkBufferCopy region{0, b->offset() + begin, size};
             vkCmdCopyBuffer(cmd, staging.buffer, b->buffer(), 1, &region);
             core_.retireStaging(staging);
         }
@@ -583,7 +609,6 @@ void ContextImpl::Unmap(ID3D11Resource*, UINT) {
 HRESULT ContextImpl::ReadSubresource(ID3D11Resource* resource, UINT subresource, void* data, SIZE_T dataSize) {
     const char* what = "ReadSubresource";
     if (!resource || !data) return E_INVALIDARG;
-    StagingBuffer staging;
     VkCommandBuffer cmd = core_.commands();
     if (BufferImpl* b = asBuffer(resource)) {
         if (subresource != 0 || dataSize != b->desc().ByteWidth) {
@@ -591,9 +616,9 @@ HRESULT ContextImpl::ReadSubresource(ID3D11Resource* resource, UINT subresource,
                         " bytes)");
             return E_INVALIDARG;
         }
-        if (VkResult r = core_.createStaging(dataSize, true, staging); r != VK_SUCCESS) return reportVk(r, what);
-        VkBufferCopy region{0, 0, dataSize};
-        vkCmdCopyBuffer(cmd, b->buffer(), staging.buffer, 1, &region);
+        if (VkResult r = readbackStaging(dataSize); r != VK_SUCCESS) return reportVk(r, what);
+        VkBufferCopy region{b->offset(), 0, dataSize};
+        vkCmdCopyBuffer(cmd, b->buffer(), readback_.buffer, 1, &region);
     } else if (TextureImpl* t = asTexture(resource)) {
         if (subresource >= t->subresourceCount()) return E_INVALIDARG;
         uint32_t mip = subresource % t->desc().MipLevels, layer = subresource / t->desc().MipLevels;
@@ -606,21 +631,33 @@ HRESULT ContextImpl::ReadSubresource(ID3D11Resource* resource, UINT subresource,
                         std::to_string(dataSize));
             return E_INVALIDARG;
         }
-        if (VkResult r = core_.createStaging(dataSize, true, staging); r != VK_SUCCESS) return reportVk(r, what);
+        if (VkResult r = readbackStaging(dataSize); r != VK_SUCCESS) return reportVk(r, what);
         VkBufferImageCopy region{};
         region.imageSubresource = {aspect, mip, layer, 1};
         region.imageExtent = {t->mipWidth(mip), t->mipHeight(mip), 1};
-        vkCmdCopyImageToBuffer(cmd, t->image(), VK_IMAGE_LAYOUT_GENERAL, staging.buffer, 1, &region);
+        vkCmdCopyImageToBuffer(cmd, t->image(), VK_IMAGE_LAYOUT_GENERAL, readback_.buffer, 1, &region);
     } else {
         return E_INVALIDARG;
     }
     core_.fullBarrier();
     uint64_t serial = core_.recordingSerial();
     bool done = core_.waitFor(serial) && !core_.deviceLost;
-    if (done) std::memcpy(data, staging.mapped, dataSize);
-    core_.destroyStaging(staging);
+    if (done) std::memcpy(data, readback_.mapped, dataSize);
     return done ? S_OK : DXGI_ERROR_DEVICE_REMOVED;
 }
+
+VkResult ContextImpl::readbackStaging(VkDeviceSize size) {
+    // Every read waits for its copy, so the one buffer is free again when the
+    // next read comes; it only grows.
+    if (readback_.buffer && readbackBytes_ >= size) return VK_SUCCESS;
+    if (readback_.buffer) core_.destroyStaging(readback_);
+    readbackBytes_ = 0;
+    VkResult r = core_.createStaging(size, true, readback_);
+    if (r == VK_SUCCESS) readbackBytes_ = size;
+    return r;
+}
+
+
 
 void ContextImpl::Flush() { core_.submit(); }
 

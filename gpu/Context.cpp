@@ -63,7 +63,10 @@ ContextImpl::ContextImpl(Core& core, DeviceImpl& device) : core_(core), device_(
     defaultDepthStencilId_ = core.internState('d', &defaultDepthStencilDesc(), sizeof(D3D11_DEPTH_STENCIL_DESC));
 }
 
-ContextImpl::~ContextImpl() = default;
+ContextImpl::~ContextImpl() {
+    // Every read waited for its copy: nothing uses the buffer any more.
+    if (readback_.buffer) core_.destroyStaging(readback_);
+}
 
 ULONG ContextImpl::AddRef() { return device_.AddRef(); }
 ULONG ContextImpl::Release() { return device_.Release(); }
@@ -226,6 +229,16 @@ void ContextImpl::RSSetScissorRects(UINT num, const D3D11_RECT* rects) {
 
 void ContextImpl::IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY topology) { topology_ = topology; }
 
+void ContextImpl::IASetIndexBuffer(ID3D11Buffer* buffer, DXGI_FORMAT format, UINT offset) {
+    if (buffer && format != DXGI_FORMAT_R32_UINT && format != DXGI_FORMAT_R16_UINT) {
+        debugOutput("IASetIndexBuffer: indices are DXGI_FORMAT_R32_UINT or DXGI_FORMAT_R16_UINT");
+        buffer = nullptr;
+    }
+    indexBuffer_.reset(buffer ? static_cast<BufferImpl*>(buffer) : nullptr);
+    indexType_ = format == DXGI_FORMAT_R16_UINT ? VK_INDEX_TYPE_UINT16 : VK_INDEX_TYPE_UINT32;
+    indexOffset_ = offset;
+}
+
 void ContextImpl::ClearState() {
     for (Stage& stage : stages_) {
         stage.shader.reset();
@@ -247,6 +260,8 @@ void ContextImpl::ClearState() {
     hasViewport_ = false;
     hasScissor_ = false;
     topology_ = D3D11_PRIMITIVE_TOPOLOGY_UNDEFINED;
+    indexBuffer_.reset();
+    indexOffset_ = 0;
 }
 
 }  // namespace tolmero::gpu::detail

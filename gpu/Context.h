@@ -66,9 +66,11 @@ public:
     void RSSetViewports(UINT num, const D3D11_VIEWPORT* viewports) override;
     void RSSetScissorRects(UINT num, const D3D11_RECT* rects) override;
     void IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY topology) override;
+    void IASetIndexBuffer(ID3D11Buffer* buffer, DXGI_FORMAT format, UINT offset) override;
 
     void Draw(UINT vertexCount, UINT startVertex) override;
     void DrawInstanced(UINT vertexCountPerInstance, UINT instanceCount, UINT startVertex, UINT startInstance) override;
+    void DrawIndexedInstancedIndirect(ID3D11Buffer* argsBuffer, UINT alignedByteOffset) override;
     void Dispatch(UINT x, UINT y, UINT z) override;
 
     void ClearState() override;
@@ -127,7 +129,15 @@ private:
     // Fills descriptor writes for a pipeline's bindings from the bound objects;
     // false (with a message) when something the shaders need is missing.
     bool collectDescriptors(const ProgramLayout& program, const char* what, DescriptorWrites& out);
+    // Everything of a draw around the draw command itself: the pipeline, the
+    // descriptors, the rendering over the bound targets, viewport and
+    // scissor; `recordDraw` records the draw command.
+    template <class RecordDraw>
+    void drawWith(const char* what, RecordDraw recordDraw);
     void reportSkipped(const char* what, const std::string& reason);
+    // The host-visible buffer that ReadSubresource copies into, kept from one
+    // read to the next (a capture reads every frame back).
+    VkResult readbackStaging(VkDeviceSize size);
 
     Core& core_;
     DeviceImpl& device_;
@@ -149,6 +159,11 @@ private:
     D3D11_RECT scissor_{};
     bool hasScissor_ = false;
     D3D11_PRIMITIVE_TOPOLOGY topology_ = D3D11_PRIMITIVE_TOPOLOGY_UNDEFINED;
+    Ref<BufferImpl> indexBuffer_;
+    StagingBuffer readback_;
+    VkDeviceSize readbackBytes_ = 0;
+    VkIndexType indexType_ = VK_INDEX_TYPE_UINT32;
+    UINT indexOffset_ = 0;
 
     uint32_t defaultRasterizerId_ = 0;
     uint32_t defaultBlendId_ = 0;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "gpu/D3D11.h"
+#include "gpu/BufferHeap.h"
 #include "gpu/Debug.h"
 #include "gpu/Pipelines.h"
 
@@ -213,20 +214,23 @@ bool Core::createInstance(const CoreOptions& options, std::string& error) {
     auto messengerInfo = vkStruct<VkDebugUtilsMessengerCreateInfoEXT>(VK_STRUCTURE_TYPE_DEBUG_UTILS_MESSENGER_CREATE_INFO_EXT);
     messengerInfo.messageSeverity =
         VK_DEBUG_UTILS_MESSAGE_SEVERITY_WARNING_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_SEVERITY_ERROR_BIT_EXT;
-    // Performance hints are left out: every image lives in the GENERAL layout
-    // by design, which the layers flag on every copy.
+    // Performance hints only when best practices are asked for: every image
+    // lives in the GENERAL layout by design, which they flag on every copy.
     messengerInfo.messageType =
         VK_DEBUG_UTILS_MESSAGE_TYPE_GENERAL_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_TYPE_VALIDATION_BIT_EXT;
+    if (options.bestPracticesValidation) messengerInfo.messageType |= VK_DEBUG_UTILS_MESSAGE_TYPE_PERFORMANCE_BIT_EXT;
     messengerInfo.pfnUserCallback = onDebugMessage;
 
-    // Synchronization validation finds hazards between commands; it is slower,
-    // so it is asked for separately.
-    VkValidationFeatureEnableEXT syncValidation = VK_VALIDATION_FEATURE_ENABLE_SYNCHRONIZATION_VALIDATION_EXT;
+    // The optional checks are slower, so each is asked for separately.
+    std::vector<VkValidationFeatureEnableEXT> enables;
+    if (options.synchronizationValidation) enables.push_back(VK_VALIDATION_FEATURE_ENABLE_SYNCHRONIZATION_VALIDATION_EXT);
+    if (options.bestPracticesValidation) enables.push_back(VK_VALIDATION_FEATURE_ENABLE_BEST_PRACTICES_EXT);
+    if (options.gpuAssistedValidation) enables.push_back(VK_VALIDATION_FEATURE_ENABLE_GPU_ASSISTED_EXT);
     auto validationFeatures = vkStruct<VkValidationFeaturesEXT>(VK_STRUCTURE_TYPE_VALIDATION_FEATURES_EXT);
-    validationFeatures.enabledValidationFeatureCount = 1;
-    validationFeatures.pEnabledValidationFeatures = &syncValidation;
+    validationFeatures.enabledValidationFeatureCount = static_cast<uint32_t>(enables.size());
+    validationFeatures.pEnabledValidationFeatures = enables.data();
     validationFeatures.pNext = &messengerInfo;
-    bool synchronization = features.validation && options.synchronizationValidation;
+    bool synchronization = features.validation && !enables.empty();
     if (synchronization) extensions.push_back(VK_EXT_VALIDATION_FEATURES_EXTENSION_NAME);
 
     auto info = vkStruct<VkInstanceCreateInfo>(VK_STRUCTURE_TYPE_INSTANCE_CREATE_INFO);
@@ -417,16 +421,10 @@ bool Core::createDevice(std::string& error) {
         return false;
     }
 
-    auto poolInfo = vkStruct<VkCommandPoolCreateInfo>(VK_STRUCTURE_TYPE_COMMAND_POOL_CREATE_INFO);
-    poolInfo.flags = VK_COMMAND_POOL_CREATE_RESET_COMMAND_BUFFER_BIT;
-    poolInfo.queueFamilyIndex = queueFamily;
-    if ((r = vkCreateCommandPool(device, &poolInfo, nullptr, &pool_)) != VK_SUCCESS) {
-        error = std::string("the command pool could not be created: ") + vkResultName(r);
-        return false;
-    }
     auto cacheInfo = vkStruct<VkPipelineCacheCreateInfo>(VK_STRUCTURE_TYPE_PIPELINE_CACHE_CREATE_INFO);
     vkCreatePipelineCache(device, &cacheInfo, nullptr, &vkPipelineCache_);
     pipelines_ = std::make_unique<PipelineCache>(*this);
+    bufferHeap_ = std::make_unique<BufferHeap>(*this);
     if (!openBatch()) {
         error = "the first command buffer could not be opened";
         return false;
@@ -452,11 +450,12 @@ Core::~Core() {
             finishBatch(recording_);
         }
         pipelines_.reset();
+        bufferHeap_.reset();
         for (auto& [key, sampler] : samplers_) vkDestroySampler(device, sampler, nullptr);
         for (VkQueryPool pool : queryPools_) vkDestroyQueryPool(device, pool, nullptr);
         for (Batch& b : spare_) vkDestroyFence(device, b.fence, nullptr);
         if (vkPipelineCache_) vkDestroyPipelineCache(device, vkPipelineCache_, nullptr);
-        if (pool_) vkDestroyCommandPool(device, pool_, nullptr);
+        for (Batch& b : spare_) vkDestroyCommandPool(device, b.pool, nullptr);
         vkDestroyDevice(device, nullptr);
     }
     if (surface) vkDestroySurfaceKHR(instance, surface, nullptr);
@@ -477,8 +476,13 @@ bool Core::openBatch() {
         batch = std::move(spare_.back());
         spare_.pop_back();
     } else {
+        // A pool of its own per batch, reset whole when the batch has finished.
+        auto poolInfo = vkStruct<VkCommandPoolCreateInfo>(VK_STRUCTURE_TYPE_COMMAND_POOL_CREATE_INFO);
+        poolInfo.flags = VK_COMMAND_POOL_CREATE_TRANSIENT_BIT;
+        poolInfo.queueFamilyIndex = queueFamily;
+        if (vkCreateCommandPool(device, &poolInfo, nullptr, &batch.pool) != VK_SUCCESS) return false;
         auto alloc = vkStruct<VkCommandBufferAllocateInfo>(VK_STRUCTURE_TYPE_COMMAND_BUFFER_ALLOCATE_INFO);
-        alloc.commandPool = pool_;
+        alloc.commandPool = batch.pool;
         alloc.level = VK_COMMAND_BUFFER_LEVEL_PRIMARY;
         alloc.commandBufferCount = 1;
         if (vkAllocateCommandBuffers(device, &alloc, &batch.commands) != VK_SUCCESS) return false;
@@ -497,8 +501,10 @@ bool Core::openBatch() {
 void Core::finishBatch(Batch& batch) {
     for (const Garbage& g : batch.garbage) destroy(g);
     batch.garbage.clear();
+    for (const HeapRange& range : batch.heapGarbage) bufferHeap_->free(range);
+    batch.heapGarbage.clear();
     vkResetFences(device, 1, &batch.fence);
-    vkResetCommandBuffer(batch.commands, 0);
+    vkResetCommandPool(device, batch.pool, 0);
     spare_.push_back(std::move(batch));
 }
 
@@ -524,7 +530,7 @@ bool Core::submit(const SubmitSync* sync) {
     }
     if (sync && sync->signal) {
         signalInfo.semaphore = sync->signal;
-        signalInfo.stageMask = VK_PIPELINE_STAGE_2_ALL_COMMANDS_BIT;
+        signalInfo.stageMask = kEveryStageUsed;
         info.signalSemaphoreInfoCount = 1;
         info.pSignalSemaphoreInfos = &signalInfo;
     }
@@ -576,9 +582,9 @@ void Core::waitIdle() { waitFor(recording_.serial); }
 
 void Core::fullBarrier() {
     auto barrier = vkStruct<VkMemoryBarrier2>(VK_STRUCTURE_TYPE_MEMORY_BARRIER_2);
-    barrier.srcStageMask = VK_PIPELINE_STAGE_2_ALL_COMMANDS_BIT;
+    barrier.srcStageMask = kEveryStageUsed;
     barrier.srcAccessMask = VK_ACCESS_2_MEMORY_WRITE_BIT;
-    barrier.dstStageMask = VK_PIPELINE_STAGE_2_ALL_COMMANDS_BIT | VK_PIPELINE_STAGE_2_HOST_BIT;
+    barrier.dstStageMask = kEveryStageUsed | VK_PIPELINE_STAGE_2_HOST_BIT;
     barrier.dstAccessMask = VK_ACCESS_2_MEMORY_READ_BIT | VK_ACCESS_2_MEMORY_WRITE_BIT | VK_ACCESS_2_HOST_READ_BIT;
     auto dependency = vkStruct<VkDependencyInfo>(VK_STRUCTURE_TYPE_DEPENDENCY_INFO);
     dependency.memoryBarrierCount = 1;
@@ -590,7 +596,7 @@ void Core::initImageLayout(VkImage image, VkImageAspectFlags aspects, uint32_t m
     auto barrier = vkStruct<VkImageMemoryBarrier2>(VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER_2);
     barrier.srcStageMask = VK_PIPELINE_STAGE_2_NONE;
     barrier.srcAccessMask = VK_ACCESS_2_NONE;
-    barrier.dstStageMask = VK_PIPELINE_STAGE_2_ALL_COMMANDS_BIT;
+    barrier.dstStageMask = kEveryStageUsed;
     barrier.dstAccessMask = VK_ACCESS_2_MEMORY_READ_BIT | VK_ACCESS_2_MEMORY_WRITE_BIT;
     barrier.oldLayout = VK_IMAGE_LAYOUT_UNDEFINED;
     barrier.newLayout = VK_IMAGE_LAYOUT_GENERAL;
@@ -609,6 +615,10 @@ void Core::initImageLayout(VkImage image, VkImageAspectFlags aspects, uint32_t m
 
 void Core::retire(VkObjectType type, uint64_t handle) {
     if (handle) recording_.garbage.push_back({type, handle});
+}
+
+void Core::retireHeapRange(const HeapRange& range) {
+    if (range) recording_.heapGarbage.push_back(range);
 }
 
 void Core::destroy(const Garbage& g) {
@@ -667,6 +677,7 @@ VkResult Core::allocate(const VkMemoryRequirements& requirements, VkMemoryProper
     info.allocationSize = requirements.size;
     info.memoryTypeIndex = static_cast<uint32_t>(chosen);
     if (actual) *actual = memoryProperties.memoryTypes[chosen].propertyFlags;
+    countCreation(Creation::MemoryAllocation);
     return vkAllocateMemory(device, &info, nullptr, memory);
 }
 
@@ -675,6 +686,7 @@ VkResult Core::createStaging(VkDeviceSize size, bool readback, StagingBuffer& ou
     info.size = std::max<VkDeviceSize>(size, 4);
     info.usage = VK_BUFFER_USAGE_TRANSFER_SRC_BIT | VK_BUFFER_USAGE_TRANSFER_DST_BIT;
     info.sharingMode = VK_SHARING_MODE_EXCLUSIVE;
+    countCreation(Creation::Buffer);
     VkResult r = vkCreateBuffer(device, &info, nullptr, &out.buffer);
     if (r != VK_SUCCESS) return r;
     VkMemoryRequirements req;

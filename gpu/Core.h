@@ -23,6 +23,17 @@ class ID3D11Device;
 namespace tolmero::gpu::detail {
 
 class PipelineCache;
+class BufferHeap;
+
+// Every pipeline stage the layer's commands use: what a barrier between any
+// two commands must cover (named one by one rather than "all commands", which
+// also stands for stages nothing here uses).
+inline constexpr VkPipelineStageFlags2 kEveryStageUsed =
+    VK_PIPELINE_STAGE_2_DRAW_INDIRECT_BIT | VK_PIPELINE_STAGE_2_INDEX_INPUT_BIT |
+    VK_PIPELINE_STAGE_2_VERTEX_SHADER_BIT | VK_PIPELINE_STAGE_2_FRAGMENT_SHADER_BIT |
+    VK_PIPELINE_STAGE_2_EARLY_FRAGMENT_TESTS_BIT | VK_PIPELINE_STAGE_2_LATE_FRAGMENT_TESTS_BIT |
+    VK_PIPELINE_STAGE_2_COLOR_ATTACHMENT_OUTPUT_BIT | VK_PIPELINE_STAGE_2_COMPUTE_SHADER_BIT |
+    VK_PIPELINE_STAGE_2_COPY_BIT | VK_PIPELINE_STAGE_2_BLIT_BIT | VK_PIPELINE_STAGE_2_CLEAR_BIT;
 
 // A zeroed Vulkan structure with its sType set.
 template <class T>
@@ -34,7 +45,12 @@ T vkStruct(VkStructureType type) {
 
 struct CoreOptions {
     bool validation = false;
-    bool synchronizationValidation = false;  // with validation: also check hazards between commands
+    // With validation, the layer's optional checks: hazards between commands,
+    // best practices (the vendor-specific ones come from the layer's own
+    // settings, VK_LAYER_ENABLES), and GPU-assisted checks inside shaders.
+    bool synchronizationValidation = false;
+    bool bestPracticesValidation = false;
+    bool gpuAssistedValidation = false;
     bool preferCpu = false;
     SDL_Window* window = nullptr;  // needs presentation support and the window's instance extensions
 };
@@ -64,6 +80,16 @@ struct StagingBuffer {
     VkBuffer buffer = VK_NULL_HANDLE;
     VkDeviceMemory memory = VK_NULL_HANDLE;
     void* mapped = nullptr;
+};
+
+// A range of the small-buffer heap (BufferHeap.h).
+struct HeapRange {
+    VkBuffer buffer = VK_NULL_HANDLE;
+    VkDeviceSize offset = 0;
+    VkDeviceSize size = 0;
+    void* mapped = nullptr;
+    uint32_t page = 0;
+    explicit operator bool() const { return buffer != VK_NULL_HANDLE; }
 };
 
 struct QuerySlot {
@@ -141,8 +167,13 @@ public:
     void retire(VkDescriptorSetLayout h) {
         retire(VK_OBJECT_TYPE_DESCRIPTOR_SET_LAYOUT, reinterpret_cast<uint64_t>(h));
     }
+    // A range of the small-buffer heap goes back to the heap once the batch
+    // being recorded has finished.
+    void retireHeapRange(const struct HeapRange& range);
 
-    // --- Memory: one allocation per resource.
+    // --- Memory: one allocation per resource, except small buffers, which
+    // share the pages of the small-buffer heap.
+    BufferHeap& bufferHeap() { return *bufferHeap_; }
     // Picks a memory type with `required` properties, preferring `preferred`.
     VkResult allocate(const VkMemoryRequirements& requirements, VkMemoryPropertyFlags required,
                       VkMemoryPropertyFlags preferred, VkDeviceMemory* memory, VkMemoryPropertyFlags* actual);
@@ -181,10 +212,12 @@ private:
         uint64_t handle;
     };
     struct Batch {
+        VkCommandPool pool = VK_NULL_HANDLE;
         VkCommandBuffer commands = VK_NULL_HANDLE;
         VkFence fence = VK_NULL_HANDLE;
         uint64_t serial = 0;
         std::vector<Garbage> garbage;
+        std::vector<HeapRange> heapGarbage;
     };
     bool openBatch();
     void finishBatch(Batch& batch);  // destroys its garbage, recycles it
@@ -192,7 +225,6 @@ private:
 
     uint32_t refs_ = 1;
     VkDebugUtilsMessengerEXT messenger_ = VK_NULL_HANDLE;
-    VkCommandPool pool_ = VK_NULL_HANDLE;
     Batch recording_;
     std::deque<Batch> inFlight_;
     std::vector<Batch> spare_;
@@ -205,6 +237,7 @@ private:
     std::vector<VkQueryPool> queryPools_;
     std::vector<QuerySlot> freeQueries_;
     std::unique_ptr<PipelineCache> pipelines_;
+    std::unique_ptr<BufferHeap> bufferHeap_;
     VkPipelineCache vkPipelineCache_ = VK_NULL_HANDLE;
     uint64_t objectIds_ = 0;
 };

@@ -187,11 +187,18 @@ public:
     virtual void RSSetScissorRects(UINT numRects, const D3D11_RECT* rects) = 0;
     virtual void IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY topology) = 0;
 
-    // There is no input assembler state: vertex shaders build their vertices
-    // from SV_VertexID / SV_InstanceID and the resources bound to them.
+    // There are no vertex buffers: vertex shaders build their vertices from
+    // SV_VertexID / SV_InstanceID and the resources bound to them. An indexed
+    // draw takes each vertex's SV_VertexID from the index buffer (32-bit
+    // indices, DXGI_FORMAT_R32_UINT, or 16-bit ones, DXGI_FORMAT_R16_UINT).
+    virtual void IASetIndexBuffer(ID3D11Buffer* buffer, DXGI_FORMAT format, UINT offset) = 0;
     virtual void Draw(UINT vertexCount, UINT startVertexLocation) = 0;
     virtual void DrawInstanced(UINT vertexCountPerInstance, UINT instanceCount, UINT startVertexLocation,
                                UINT startInstanceLocation) = 0;
+    // The arguments (index count per instance, instance count, start index,
+    // base vertex, start instance: five 32-bit values) come from a buffer
+    // made with D3D11_RESOURCE_MISC_DRAWINDIRECT_ARGS, written on the GPU.
+    virtual void DrawIndexedInstancedIndirect(ID3D11Buffer* argsBuffer, UINT alignedByteOffset) = 0;
     virtual void Dispatch(UINT threadGroupCountX, UINT threadGroupCountY, UINT threadGroupCountZ) = 0;
 
     virtual void ClearState() = 0;
@@ -355,5 +362,17 @@ UINT validationMessageCount();
 bool validationActive();
 // The text of the last device-creation failure (empty if none).
 const char* lastCreationError();
+
+// How often the layer has asked Vulkan for new objects in this process: the
+// calls that cost a frame its time when they happen while it is drawn.
+// Descriptors are pushed, so no descriptor set is ever allocated.
+struct VulkanCreationCounts {
+    UINT64 memoryAllocations = 0;  // vkAllocateMemory
+    UINT64 buffers = 0;            // vkCreateBuffer
+    UINT64 imageViews = 0;         // vkCreateImageView
+    UINT64 bufferViews = 0;        // vkCreateBufferView
+    UINT64 pipelines = 0;          // vkCreateGraphicsPipelines and vkCreateComputePipelines
+};
+VulkanCreationCounts vulkanCreationCounts();
 
 }  // namespace tolmero::gpu

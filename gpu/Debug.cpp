@@ -14,6 +14,7 @@ std::function<void(std::string_view)>& sink() {
 }
 UINT validationMessages = 0;
 bool validationIsActive = false;
+VulkanCreationCounts creations;
 std::string& creationError() {
     static std::string s;
     return s;
@@ -42,6 +43,8 @@ bool validationActive() { return validationIsActive; }
 
 const char* lastCreationError() { return creationError().c_str(); }
 
+VulkanCreationCounts vulkanCreationCounts() { return creations; }
+
 namespace detail {
 
 void reportValidationMessage(std::string_view prefix, std::string_view message) {
@@ -52,6 +55,16 @@ void reportValidationMessage(std::string_view prefix, std::string_view message) 
 void setLastCreationError(const std::string& message) { creationError() = message; }
 
 void setValidationActive(bool active) { validationIsActive = active; }
+
+void countCreation(Creation what) {
+    switch (what) {
+        case Creation::MemoryAllocation: ++creations.memoryAllocations; break;
+        case Creation::Buffer: ++creations.buffers; break;
+        case Creation::ImageView: ++creations.imageViews; break;
+        case Creation::BufferView: ++creations.bufferViews; break;
+        case Creation::Pipeline: ++creations.pipelines; break;
+    }
+}
 
 }  // namespace detail
 

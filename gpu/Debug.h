@@ -12,4 +12,8 @@ void reportValidationMessage(std::string_view prefix, std::string_view message);
 void setLastCreationError(const std::string& message);
 void setValidationActive(bool active);
 
+// Counters of vulkanCreationCounts(), bumped where the calls are made.
+enum class Creation { MemoryAllocation, Buffer, ImageView, BufferView, Pipeline };
+void countCreation(Creation what);
+
 }  // namespace tolmero::gpu::detail

@@ -346,8 +346,13 @@ HRESULT createDevice(IDXGIAdapter* adapter, D3D_DRIVER_TYPE driverType, HMODULE 
 
     CoreOptions options;
     options.validation = validationRequested(flags);
-    const char* env = std::getenv("TOLMERO_VALIDATION");
-    options.synchronizationValidation = env && std::strcmp(env, "sync") == 0;
+    // TOLMERO_VALIDATION=1, or a comma-separated list of the optional checks:
+    // sync, best, gpu (for example "sync,best").
+    const std::string checks = std::getenv("TOLMERO_VALIDATION") ? std::getenv("TOLMERO_VALIDATION") : "";
+    const auto asks = [&](const char* word) { return ("," + checks + ",").find(std::string(",") + word + ",") != std::string::npos; };
+    options.synchronizationValidation = asks("sync");
+    options.bestPracticesValidation = asks("best");
+    options.gpuAssistedValidation = asks("gpu");
     options.preferCpu = driverType == D3D_DRIVER_TYPE_WARP || driverType == D3D_DRIVER_TYPE_SOFTWARE;
     options.window = swapChainDesc ? swapChainDesc->OutputWindow : nullptr;
     std::string error;

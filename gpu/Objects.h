@@ -144,7 +144,10 @@ public:
     }
 
     const D3D11_BUFFER_DESC& desc() const { return desc_; }
+    // The VkBuffer and where the buffer's bytes start in it: a small buffer
+    // lives in a page of the small-buffer heap, shared with others.
     VkBuffer buffer() const { return buffer_; }
+    VkDeviceSize offset() const { return heapRange_.offset; }
     void* mapped() const { return mapped_; }
     // A typed view of a range (texel buffers); owned by the buffer.
     VkBufferView texelView(VkFormat format, VkDeviceSize offset, VkDeviceSize range);
@@ -161,9 +164,13 @@ private:
     void releaseStorage();
     void onNameChanged() override;
 
+    // Small buffers that the GPU only reads come from the heap.
+    bool fromHeap() const;
+
     D3D11_BUFFER_DESC desc_{};
     VkBuffer buffer_ = VK_NULL_HANDLE;
     VkDeviceMemory memory_ = VK_NULL_HANDLE;
+    HeapRange heapRange_;
     void* mapped_ = nullptr;
     struct TexelView {
         VkFormat format;

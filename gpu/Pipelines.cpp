@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "gpu/Core.h"
+#include "gpu/Debug.h"
 #include "gpu/D3D11.h"
 #include "gpu/Formats.h"
 
@@ -469,6 +470,7 @@ VkPipeline PipelineCache::graphics(const GraphicsKey& key, ShaderObject* vs, con
     info.layout = layout.layout;
 
     VkPipeline pipeline = VK_NULL_HANDLE;
+    countCreation(Creation::Pipeline);
     VkResult r = vkCreateGraphicsPipelines(core_.device, core_.vkPipelineCache(), 1, &info, nullptr, &pipeline);
     if (r != VK_SUCCESS) {
         error = std::string("vkCreateGraphicsPipelines failed: ") + vkResultName(r);
@@ -488,6 +490,7 @@ VkPipeline PipelineCache::compute(const ShaderObject* cs, const ProgramLayout& l
     info.stage.pName = "main";
     info.layout = layout.layout;
     VkPipeline pipeline = VK_NULL_HANDLE;
+    countCreation(Creation::Pipeline);
     VkResult r = vkCreateComputePipelines(core_.device, core_.vkPipelineCache(), 1, &info, nullptr, &pipeline);
     if (r != VK_SUCCESS) {
         error = std::string("vkCreateComputePipelines failed: ") + vkResultName(r);

@@ -50,7 +50,8 @@ void ContextImpl::End(ID3D11Asynchronous* async) {
     if (query->desc().Query == D3D11_QUERY_TIMESTAMP && query->slot.pool) {
         VkCommandBuffer cmd = core_.commands();
         vkCmdResetQueryPool(cmd, query->slot.pool, query->slot.index, 1);
-        vkCmdWriteTimestamp2(cmd, VK_PIPELINE_STAGE_2_ALL_COMMANDS_BIT, query->slot.pool, query->slot.index);
+        // At the bottom of the pipe: once every earlier command has finished.
+        vkCmdWriteTimestamp2(cmd, VK_PIPELINE_STAGE_2_BOTTOM_OF_PIPE_BIT, query->slot.pool, query->slot.index);
         core_.countOperation();
     }
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gpu/BufferHeap.h"
+#include "gpu/Debug.h"
 #include "gpu/Objects.h"
 
 namespace tolmero::gpu::detail {
@@ -99,8 +101,20 @@ HRESULT BufferImpl::create(Core& core, const D3D11_BUFFER_DESC& desc, const D3D1
     return S_OK;
 }
 
+bool BufferImpl::fromHeap() const {
+    return desc_.ByteWidth <= BufferHeap::kMaxBufferBytes && !(desc_.BindFlags & D3D11_BIND_UNORDERED_ACCESS) &&
+           desc_.Usage != D3D11_USAGE_STAGING;
+}
+
 HRESULT BufferImpl::allocateStorage() {
     Core& c = core();
+    if (fromHeap()) {
+        heapRange_ = c.bufferHeap().allocate(desc_.ByteWidth);
+        if (!heapRange_) return reportVk(VK_ERROR_OUT_OF_DEVICE_MEMORY, "CreateBuffer: small-buffer heap");
+        buffer_ = heapRange_.buffer;
+        mapped_ = heapRange_.mapped;
+        return S_OK;
+    }
     auto info = vkStruct<VkBufferCreateInfo>(VK_STRUCTURE_TYPE_BUFFER_CREATE_INFO);
     info.size = desc_.ByteWidth;
     info.usage = VK_BUFFER_USAGE_TRANSFER_SRC_BIT | VK_BUFFER_USAGE_TRANSFER_DST_BIT;
@@ -113,6 +127,7 @@ HRESULT BufferImpl::allocateStorage() {
     if (desc_.BindFlags & D3D11_BIND_INDEX_BUFFER) info.usage |= VK_BUFFER_USAGE_INDEX_BUFFER_BIT;
     if (desc_.MiscFlags & D3D11_RESOURCE_MISC_DRAWINDIRECT_ARGS) info.usage |= VK_BUFFER_USAGE_INDIRECT_BUFFER_BIT;
     info.sharingMode = VK_SHARING_MODE_EXCLUSIVE;
+    countCreation(Creation::Buffer);
     VkResult r = vkCreateBuffer(c.device, &info, nullptr, &buffer_);
     if (r != VK_SUCCESS) {
         buffer_ = VK_NULL_HANDLE;
@@ -145,8 +160,13 @@ void BufferImpl::releaseStorage() {
     Core& c = core();
     for (TexelView& v : texelViews_) c.retire(v.view);
     texelViews_.clear();
-    c.retire(buffer_);
-    c.retire(memory_);
+    if (heapRange_) {
+        c.retireHeapRange(heapRange_);
+        heapRange_ = HeapRange{};
+    } else {
+        c.retire(buffer_);
+        c.retire(memory_);
+    }
     buffer_ = VK_NULL_HANDLE;
     memory_ = VK_NULL_HANDLE;
     mapped_ = nullptr;
@@ -166,9 +186,10 @@ VkBufferView BufferImpl::texelView(VkFormat format, VkDeviceSize offset, VkDevic
     auto info = vkStruct<VkBufferViewCreateInfo>(VK_STRUCTURE_TYPE_BUFFER_VIEW_CREATE_INFO);
     info.buffer = buffer_;
     info.format = format;
-    info.offset = offset;
+    info.offset = heapRange_.offset + offset;
     info.range = range;
     VkBufferView view = VK_NULL_HANDLE;
+    countCreation(Creation::BufferView);
     VkResult r = vkCreateBufferView(core().device, &info, nullptr, &view);
     if (r != VK_SUCCESS) {
         reportVk(r, "vkCreateBufferView");
@@ -179,7 +200,8 @@ VkBufferView BufferImpl::texelView(VkFormat format, VkDeviceSize offset, VkDevic
 }
 
 void BufferImpl::onNameChanged() {
-    core().name(VK_OBJECT_TYPE_BUFFER, reinterpret_cast<uint64_t>(buffer_), debugName().c_str());
+    // A heap page is shared: it keeps its own name.
+    if (!heapRange_) core().name(VK_OBJECT_TYPE_BUFFER, reinterpret_cast<uint64_t>(buffer_), debugName().c_str());
 }
 
 // --------------------------------------------------------------------------
@@ -381,6 +403,7 @@ VkImageView TextureImpl::view(const ImageRange& range, VkImageViewType type, VkI
         if (purpose == VK_IMAGE_USAGE_SAMPLED_BIT) info.components = range.swizzle;
         info.subresourceRange = {range.aspect, range.baseMip, range.mipCount, range.baseLayer, range.layerCount};
         VkImageView view = VK_NULL_HANDLE;
+        countCreation(Creation::ImageView);
         VkResult r = vkCreateImageView(core().device, &info, nullptr, &view);
         if (r != VK_SUCCESS) {
             reportVk(r, "vkCreateImageView");

@@ -327,7 +327,7 @@ HRESULT SwapChainImpl::recreate() {
 void SwapChainImpl::recordCopyToImage(VkImage image) {
     VkCommandBuffer cmd = core_.commands();
     auto barrier = vkStruct<VkImageMemoryBarrier2>(VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER_2);
-    barrier.srcStageMask = VK_PIPELINE_STAGE_2_ALL_COMMANDS_BIT;
+    barrier.srcStageMask = kEveryStageUsed;
     barrier.srcAccessMask = VK_ACCESS_2_NONE;
     barrier.dstStageMask = VK_PIPELINE_STAGE_2_ALL_TRANSFER_BIT;
     barrier.dstAccessMask = VK_ACCESS_2_TRANSFER_WRITE_BIT;
@@ -416,7 +416,7 @@ HRESULT SwapChainImpl::presentToWindow() {
     acquire->serial = core_.recordingSerial();
     Core::SubmitSync sync;
     sync.wait = acquire->semaphore;
-    sync.waitStages = VK_PIPELINE_STAGE_2_ALL_COMMANDS_BIT;
+    sync.waitStages = VK_PIPELINE_STAGE_2_ALL_TRANSFER_BIT;
     sync.signal = renderFinished_[index];
     core_.submit(&sync);
     pace();

@@ -76,13 +76,8 @@ bool Renderer::create(std::uint32_t width, std::uint32_t height, int mode, const
     }
     swapChain->GetBuffer(0, &backBuffer);
 
-    const D3D11_QUERY_DESC disjoint{D3D11_QUERY_TIMESTAMP_DISJOINT, 0};
-    const D3D11_QUERY_DESC timestamp{D3D11_QUERY_TIMESTAMP, 0};
-    device->CreateQuery(&disjoint, &disjointQuery);
-    device->CreateQuery(&timestamp, &frameStartQuery);
     // The first frame's timing starts here.
-    context->Begin(disjointQuery);
-    context->End(frameStartQuery);
+    beginProfiledFrame(*this);
     return true;
 }
 
@@ -94,17 +89,19 @@ bool Renderer::endFrame() {
 
     const HRESULT presented = swapChain->Present(0, 0);
     if (presented != S_OK) {
-        // Anything but S_OK, an occluded window included: no report this frame.
+        // Anything but S_OK, an occluded window included: no report of this frame.
         debugOutput("Present failed!");
-        discardProfilerSections(*this);
+        endProfiledFrame(*this, false);
         context->ClearState();
     } else {
-        buildProfilerReport(*this);
+        endProfiledFrame(*this, true);
     }
+    // The report of the frame two frames back, whose timestamps are written
+    // by now (or soon): the GPU goes on with the newer ones meanwhile.
+    reportProfiledFrames(*this);
 
     // The next frame's timing starts here.
-    context->End(frameStartQuery);
-    context->Begin(disjointQuery);
+    beginProfiledFrame(*this);
 
     if (headless) return true;
     const bool running = window.pumpMessages();
@@ -128,11 +125,9 @@ void Renderer::teardown() {
     using namespace gpu;
     if (context) context->ClearState();
     if (swapChain) swapChain->SetFullscreenState(FALSE, nullptr);
-    releaseAndClear(disjointQuery);
-    releaseAndClear(frameStartQuery);
+    discardProfilerSections(*this);
     for (IUnknown* object : ownedObjects) object->Release();
     ownedObjects.clear();
-    discardProfilerSections(*this);
     for (auto& [key, program] : shaderCache)
         if (program.shader) program.shader->Release();
     shaderCache.clear();

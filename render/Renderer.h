@@ -9,6 +9,7 @@
 // one.
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <set>
 #include <string>
@@ -35,6 +36,13 @@ struct ProfilerSection {
 struct SectionTiming {
     std::string name;
     double milliseconds = 0.0;
+};
+
+// The queries of one ended frame that the profiler has not reported yet.
+struct ProfiledFrame {
+    gpu::ID3D11Query* disjointQuery = nullptr;
+    gpu::ID3D11Query* frameStartQuery = nullptr;
+    std::vector<ProfilerSection> sections;
 };
 
 class Renderer {
@@ -73,10 +81,17 @@ public:
     GlyphAtlas glyphAtlas;
     ResourceRegistry registry;
 
-    // Beyond the production's fields: the per-section times of the last
-    // reported frame (for `tolmero bench`), and whether there is a window.
+    // Beyond the production's fields: the frames whose timestamps the GPU
+    // may still be writing (the profiler reports a frame two frames later,
+    // so that the CPU never waits on the frame it has just submitted), the
+    // per-section times of the last reported frame, every reported frame's
+    // while `collectSectionTimes` is set (for `tolmero bench`), and whether
+    // there is a window.
+    std::deque<ProfiledFrame> unreportedFrames;
     std::vector<SectionTiming> lastSectionTimes;
     double lastFrameTotalMs = 0.0;
+    bool collectSectionTimes = false;
+    std::vector<std::vector<SectionTiming>> collectedSectionTimes;
     bool headless = false;
 };
 

@@ -477,6 +477,17 @@ void draw(const std::string& vertex, const std::string& pixel, const std::string
     ctx->ClearState();
 }
 
+void drawIndexedIndirect(const std::string& vertex, const std::string& pixel, const BindingList& bindings,
+                         ID3D11Buffer* indices, ID3D11Buffer* arguments) {
+    bindProgram(loadShader(vertex), bindings, kVertexStage);
+    bindProgram(loadShader(pixel), bindings, kPixelStage);
+    ID3D11DeviceContext* ctx = context();
+    ctx->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+    ctx->IASetIndexBuffer(indices, DXGI_FORMAT_R32_UINT, 0);
+    ctx->DrawIndexedInstancedIndirect(arguments, 0);
+    ctx->ClearState();
+}
+
 void dispatch(const std::string& name, std::uint32_t x, std::uint32_t y, std::uint32_t z,
               const BindingList& bindings) {
     bindProgram(loadShader(name), bindings, kComputeStage);

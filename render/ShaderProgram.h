@@ -82,6 +82,13 @@ void draw(const std::string& vertex, const std::string& pixel, const std::string
           const BindingList& bindings, gpu::D3D11_PRIMITIVE_TOPOLOGY topology, std::uint32_t viewportX = 0,
           std::uint32_t viewportY = 0, std::uint32_t viewportWidth = kNoViewport, std::uint32_t viewportHeight = 0);
 
+// Draws the named vertex and pixel stages as an indexed triangle list whose
+// index count comes from `arguments` (five 32-bit draw arguments written on
+// the GPU): each vertex's SV_VertexID is the index, so a list of the vertex
+// numbers that matter draws exactly those vertices of the unindexed draw.
+void drawIndexedIndirect(const std::string& vertex, const std::string& pixel, const BindingList& bindings,
+                         gpu::ID3D11Buffer* indices, gpu::ID3D11Buffer* arguments);
+
 // Runs the named compute shader with x * y * z thread groups.
 void dispatch(const std::string& name, std::uint32_t x, std::uint32_t y, std::uint32_t z,
               const BindingList& bindings);

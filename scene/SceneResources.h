@@ -53,6 +53,21 @@ struct SceneResources {
     gpu::ID3D11Buffer* machineNormalIndices = nullptr;    // "normalIndex"
     gpu::ID3D11Buffer* machineTransformIndices = nullptr; // "transformIndex"
 
+    // Culling of what nobody sees (scene/Culling.h): the order-preserving
+    // lists of the vertices that can reach a pixel and their draw arguments.
+    gpu::ID3D11Buffer* visibleSprites = nullptr;      // 2^20 flags, one bit each
+    gpu::ID3D11Buffer* spriteIndices = nullptr;       // up to 6 x 2^20 vertex numbers
+    gpu::ID3D11Buffer* spriteArguments = nullptr;     // the indexed draw's five arguments
+    gpu::ID3D11Buffer* terrainTileHeights = nullptr;  // 16,384 tiles: lowest and highest world y
+    gpu::ID3D11Buffer* waterTileHeights = nullptr;
+    gpu::ID3D11Buffer* visibleTiles = nullptr;        // 16,384 flags, one bit each
+    gpu::ID3D11Buffer* terrainIndices = nullptr;      // up to 6 x 512 x 512 vertex numbers
+    gpu::ID3D11Buffer* terrainArguments = nullptr;
+    gpu::ID3D11Buffer* waterIndices = nullptr;
+    gpu::ID3D11Buffer* waterArguments = nullptr;
+    gpu::ID3D11Buffer* groupCounts = nullptr;         // visible items per group of 256
+    gpu::ID3D11Buffer* groupOffsets = nullptr;        // each group's first place in its list
+
     // The frame's small buffers, created during the frame and released at its end.
     gpu::ID3D11Buffer* camera = nullptr;     // "CameraConstant"
     gpu::ID3D11Buffer* stumpData = nullptr;  // "stumpData"

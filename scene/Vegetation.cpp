@@ -4,6 +4,7 @@
 
 #include "render/GpuResources.h"
 #include "render/ShaderProgram.h"
+#include "scene/Culling.h"
 
 namespace tolmero {
 
@@ -27,13 +28,19 @@ void scatterVegetation(const SceneResources& scene) {
 }
 
 void drawVegetation(const SceneResources& scene, std::uint32_t vertexCount) {
-    draw("SpriteVertex.hlsl:main:vs_5_0", "SpritePixel.hlsl:main:ps_5_0", "", "", "", vertexCount,
-         {bindingEntry("SV_Target", scene.sceneColour), bindingEntry("CameraConstant", scene.camera),
-          bindingEntry("SV_Depth", scene.depth), bindingEntry("spriteLocations", scene.spriteLocations),
-          bindingEntry("sprites", scene.vegetationSprites), bindingEntry("linearSampler", scene.linearSampler),
-          bindingEntry("aspectRatios", scene.vegetationAspectRatios),
-          bindingEntry("typeHeights", scene.typeHeights)},
-         D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+    const char* vertex = "SpriteVertex.hlsl:main:vs_5_0";
+    const char* pixel = "SpritePixel.hlsl:main:ps_5_0";
+    const BindingList bindings = {
+        bindingEntry("SV_Target", scene.sceneColour), bindingEntry("CameraConstant", scene.camera),
+        bindingEntry("SV_Depth", scene.depth), bindingEntry("spriteLocations", scene.spriteLocations),
+        bindingEntry("sprites", scene.vegetationSprites), bindingEntry("linearSampler", scene.linearSampler),
+        bindingEntry("aspectRatios", scene.vegetationAspectRatios), bindingEntry("typeHeights", scene.typeHeights)};
+    if (cullingEnabled() && scene.spriteIndices && vertexCount == kSpriteVertexCount) {
+        cullVegetation(scene);
+        drawIndexedIndirect(vertex, pixel, bindings, scene.spriteIndices, scene.spriteArguments);
+    } else {
+        draw(vertex, pixel, "", "", "", vertexCount, bindings, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+    }
 }
 
 }  // namespace tolmero

@@ -24,6 +24,9 @@ static const int kRadius = 20;
 static const uint kChunk = kRing - 2 * kRadius;  // outputs per chunk
 
 groupshared float4 lineTexels[kRing];
+// The 41 weights e^(-d^2/100) for d = -20..20, worked out once per group
+// rather than once per tap: the same expression on the same values.
+groupshared float tapWeights[2 * kRadius + 1];
 
 float4 readInput(uint direction, uint lineIndex, uint position)
 {
@@ -40,6 +43,12 @@ void main(uint3 groupId : SV_GroupID, uint3 thread : SV_GroupThreadID)
     uint direction = settings.z;
     uint lineIndex = groupId.x;
     uint lineLength = direction == 0 ? settings.y : settings.x;
+
+    if (thread.x <= 2 * kRadius)
+    {
+        float d = float(int(thread.x) - kRadius);
+        tapWeights[thread.x] = exp2(-0.0144269504f * d * d);
+    }
 
     for (uint chunkStart = 0; chunkStart < lineLength; chunkStart += kChunk)
     {
@@ -61,8 +70,7 @@ void main(uint3 groupId : SV_GroupID, uint3 thread : SV_GroupThreadID)
             float4 sum = float4(0.0f, 0.0f, 0.0f, 0.0f);
             for (int k = first; k <= last; ++k)
             {
-                float d = float(k - int(y));
-                sum += lineTexels[uint(k) % kRing] * exp2(-0.0144269504f * d * d);
+                sum += lineTexels[uint(k) % kRing] * tapWeights[k - int(y) + kRadius];
             }
             float4 glow = sum * strength * 0.01f;
             if (direction == 0)

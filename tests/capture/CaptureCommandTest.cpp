@@ -433,8 +433,8 @@ TEST(BenchCommand, SceneJsonHasTheDocumentedShapeAndThatScenesPasses) {
     ASSERT_FALSE(json.empty()) << bench.out;
     const std::string number = "-?[0-9.eE+-]+";
     const std::string spread = "\\{\"median\":" + number + ",\"p90\":" + number + "\\}";
-    const std::regex shape("\\{\"device\":\"[^\"]+\",\"frames\":2,\"cpuFrameMs\":" + spread +
-                           ",\"sections\":\\{(\"[^\"]+\":" + spread + ",?)+\\}\\}");
+    const std::regex shape("\\{\"device\":\"[^\"]+\",\"frames\":2,\"cpuFrameMs\":" + spread + ",\"endFrameMs\":" + spread +
+                           ",\"sections\":\\{(\"[^\"]+\":" + spread + ",?)+\\},\"vulkanCreationsPerFrame\":\\{.*\\}\\}");
     EXPECT_TRUE(std::regex_match(json, shape)) << json;
     // Scene 2 is the landscape alone: terrain and sprites, no scene passes.
     for (const char* section : {"\"terrain\":", "\"sprites\":", "\"bloom\":"})

@@ -69,7 +69,8 @@ TEST(EmbeddedResources, LookupNeedsTheRightIdAndType) {
     const int otherType = first.type == kShaderResourceType ? kImageResourceType : kShaderResourceType;
     EXPECT_FALSE(findResource(first.id, otherType).has_value());
     EXPECT_FALSE(findResource(299, kShaderResourceType).has_value());
-    EXPECT_FALSE(findResource(556, kImageResourceType).has_value());
+    EXPECT_FALSE(findResource(kFirstResourceId + static_cast<std::int32_t>(kResourceCount), kImageResourceType)
+                     .has_value());
 }
 
 TEST(AssetCatalog, ListsOneTabSeparatedLinePerAsset) {

@@ -68,7 +68,7 @@ TEST(RenderCommand, WritesAPngOfTheRequestedSize) {
 }
 
 TEST(RenderCommand, BenchJsonHasTheDocumentedShape) {
-    const ProcessResult run = runTolmero("bench --beat 1 --frames 3 --resolution 64x48 --samples 1x1 --json");
+    const ProcessResult run = runTolmero("bench --beat 1 --frames 5 --resolution 64x48 --samples 1x1 --json");
     ASSERT_EQ(run.exitCode, 0) << run.out;
     EXPECT_FALSE(mentionsValidation(run.out)) << run.out;
     // The object is the one line that starts with '{'.
@@ -82,8 +82,11 @@ TEST(RenderCommand, BenchJsonHasTheDocumentedShape) {
     ASSERT_FALSE(json.empty()) << run.out;
     const std::string number = "-?[0-9.eE+-]+";
     const std::string spread = "\\{\"median\":" + number + ",\"p90\":" + number + "\\}";
-    const std::regex shape("\\{\"device\":\"[^\"]+\",\"frames\":3,\"cpuFrameMs\":" + spread + ",\"sections\":\\{(\"[^\"]+\":" +
-                           spread + ",?)+\\}\\}");
+    const std::string counts = "\\[[0-9]+,[0-9]+,[0-9]+,0,0\\]";  // nothing new after the first frames
+    const std::regex shape("\\{\"device\":\"[^\"]+\",\"frames\":5,\"cpuFrameMs\":" + spread + ",\"endFrameMs\":" + spread +
+                           ",\"sections\":\\{(\"[^\"]+\":" + spread + ",?)+\\},\"vulkanCreationsPerFrame\":\\{\"memoryAllocations\":" +
+                           counts + ",\"bufferCreations\":" + counts + ",\"imageViewCreations\":" + counts +
+                           ",\"bufferViewCreations\":" + counts + ",\"pipelineCreations\":" + counts + "\\}\\}");
     EXPECT_TRUE(std::regex_match(json, shape)) << json;
     for (const char* section : {"\"clearing\":", "\"blit\":", "\"this log\":"})
         EXPECT_NE(json.find(section), std::string::npos) << section;

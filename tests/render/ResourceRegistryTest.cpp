@@ -16,9 +16,12 @@ std::u16string toUtf16(std::string_view ascii) {
     return std::u16string(ascii.begin(), ascii.end());
 }
 
+// The first image's id: the shader programs come first.
+constexpr std::int32_t kFirstImageId = kFirstResourceId + static_cast<std::int32_t>(kShaderResourceCount);
+
 TEST(ResourceTable, IdsFollowTheOrdinalOrderOfTheUtf16Names) {
     const auto table = resourceTable();
-    ASSERT_EQ(table.size(), 256u);
+    ASSERT_EQ(table.size(), kShaderResourceCount + 218u) << "every shader program and the 218 images";
     std::vector<std::u16string> names;
     for (const ResourceTableEntry& entry : table) {
         ASSERT_TRUE(std::all_of(entry.name.begin(), entry.name.end(),
@@ -42,25 +45,25 @@ TEST(ResourceTable, GroupsOccupyTheirIdRangesWithTheRightTypes) {
         int type;
     };
     const std::vector<Group> groups = {
-        {"cache/fonts/Arial ", 338, 434, kImageResourceType},
-        {"cache/fonts/Segoe UI Emoji ", 435, 464, kImageResourceType},
-        {"sprites/animaatiot/riekko/", 465, 467, kImageResourceType},
-        {"sprites/animaatiot/tytto/", 468, 509, kImageResourceType},
-        {"sprites/miljoo/heinat/", 511, 515, kImageResourceType},
-        {"sprites/miljoo/maasto/kanto/", 516, 531, kImageResourceType},
-        {"sprites/miljoo/puut/", 544, 550, kImageResourceType},
+        {"cache/fonts/Arial ", kFirstImageId + 0, kFirstImageId + 96, kImageResourceType},
+        {"cache/fonts/Segoe UI Emoji ", kFirstImageId + 97, kFirstImageId + 126, kImageResourceType},
+        {"sprites/animaatiot/riekko/", kFirstImageId + 127, kFirstImageId + 129, kImageResourceType},
+        {"sprites/animaatiot/tytto/", kFirstImageId + 130, kFirstImageId + 171, kImageResourceType},
+        {"sprites/miljoo/heinat/", kFirstImageId + 173, kFirstImageId + 177, kImageResourceType},
+        {"sprites/miljoo/maasto/kanto/", kFirstImageId + 178, kFirstImageId + 193, kImageResourceType},
+        {"sprites/miljoo/puut/", kFirstImageId + 206, kFirstImageId + 212, kImageResourceType},
     };
     std::int32_t shaders = 0;
     for (const ResourceTableEntry& entry : resourceTable()) {
         const std::string name(entry.name);
         if (name.find(".hlsl:main:") != std::string::npos) {
             ++shaders;
-            EXPECT_LE(entry.id, 337) << name;
+            EXPECT_LT(entry.id, kFirstImageId) << name;
             EXPECT_EQ(resourceTypeOfName(name), kShaderResourceType) << name;
             continue;
         }
         EXPECT_EQ(resourceTypeOfName(name), kImageResourceType) << name;
-        EXPECT_GE(entry.id, 338) << name;
+        EXPECT_GE(entry.id, kFirstImageId) << name;
         for (const Group& group : groups) {
             if (name.rfind(group.prefix, 0) == 0 &&
                 name.find('/', group.prefix.size()) == std::string::npos) {
@@ -73,7 +76,9 @@ TEST(ResourceTable, GroupsOccupyTheirIdRangesWithTheRightTypes) {
                           : name.ends_with(".png") || name.ends_with(".jpg"))
             << name;
     }
-    EXPECT_EQ(shaders, 38);
+    // The production's 38 programs and the 5 of the culling's compaction.
+    EXPECT_EQ(shaders, 43);
+    EXPECT_EQ(static_cast<std::size_t>(shaders), kShaderResourceCount);
 }
 
 TEST(ResourceTable, ShaderTargetsMatchTheStageOfTheProgramName) {
@@ -92,35 +97,36 @@ TEST(ResourceTable, ShaderTargetsMatchTheStageOfTheProgramName) {
 
 TEST(ResourceRegistry, ResolvesEveryNameToItsId) {
     const ResourceRegistry registry;
-    EXPECT_EQ(registry.entries().size(), 256u);
+    EXPECT_EQ(registry.entries().size(), kResourceCount);
     for (const ResourceTableEntry& entry : resourceTable()) {
         EXPECT_EQ(registry.resourceId(std::string(entry.name)), entry.id);
         EXPECT_EQ(resourceNameOfId(entry.id), entry.name);
     }
     EXPECT_EQ(registry.entries().begin()->second, 300);
-    EXPECT_EQ(registry.entries().rbegin()->second, 555);
+    EXPECT_EQ(registry.entries().rbegin()->second, kFirstImageId + 217);
 }
 
 TEST(ResourceRegistry, KnownIds) {
     const ResourceRegistry registry;
     // The full stop sorts before the digit 1.
-    EXPECT_EQ(registry.resourceId("sprites/animaatiot/tytto/etu9.png"), 476);
-    EXPECT_EQ(registry.resourceId("sprites/animaatiot/tytto/etu91.png"), 477);
-    EXPECT_EQ(registry.resourceId("cache/fonts/Arial oe 64 4096.png"), 415);
-    EXPECT_EQ(registry.resourceId("cache/fonts/Arial capital OE 64 4096.png"), 390);
+    EXPECT_EQ(registry.resourceId("sprites/animaatiot/tytto/etu9.png"), kFirstImageId + 138);
+    EXPECT_EQ(registry.resourceId("sprites/animaatiot/tytto/etu91.png"), kFirstImageId + 139);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Arial oe 64 4096.png"), kFirstImageId + 77);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Arial capital OE 64 4096.png"), kFirstImageId + 52);
     EXPECT_EQ(registry.resourceId("AnimSpritePixel.hlsl:main:ps_5_0"), 300);
     EXPECT_EQ(registry.resourceId("BlitVertex.hlsl:main:vs_5_0"), 303);
-    EXPECT_EQ(registry.resourceId("FullBlitPixel.hlsl:main:ps_5_0"), 309);
-    EXPECT_EQ(registry.resourceId("WaterVertex.hlsl:main:vs_5_0"), 337);
-    EXPECT_EQ(registry.resourceId("cache/fonts/Arial ! 64 4096.png"), 338);
-    EXPECT_EQ(registry.resourceId("cache/fonts/Arial ~ 64 4096.png"), 434);
-    EXPECT_EQ(registry.resourceId("cache/fonts/Segoe UI Emoji 100 64 4096.png"), 435);
-    EXPECT_EQ(registry.resourceId("cache/fonts/Segoe UI Emoji wink 64 4096.png"), 464);
-    EXPECT_EQ(registry.resourceId("sprites/animaatiot/riekko/riekko1.png"), 465);
-    EXPECT_EQ(registry.resourceId("sprites/dither.png"), 510);
-    EXPECT_EQ(registry.resourceId("sprites/miljoo/maasto/vesi/vesi001.jpg"), 540);
-    EXPECT_EQ(registry.resourceId("sprites/miljoo/taivasyo.png"), 554);
-    EXPECT_EQ(registry.resourceId("sprites/tolmero.png"), 555);
+    EXPECT_EQ(registry.resourceId("FullBlitPixel.hlsl:main:ps_5_0"), 311);
+    EXPECT_EQ(registry.resourceId("WaterVertex.hlsl:main:vs_5_0"), 341);
+    EXPECT_EQ(registry.resourceId("WriteVisibleIndices.hlsl:main:cs_5_0"), kFirstImageId - 1);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Arial ! 64 4096.png"), kFirstImageId + 0);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Arial ~ 64 4096.png"), kFirstImageId + 96);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Segoe UI Emoji 100 64 4096.png"), kFirstImageId + 97);
+    EXPECT_EQ(registry.resourceId("cache/fonts/Segoe UI Emoji wink 64 4096.png"), kFirstImageId + 126);
+    EXPECT_EQ(registry.resourceId("sprites/animaatiot/riekko/riekko1.png"), kFirstImageId + 127);
+    EXPECT_EQ(registry.resourceId("sprites/dither.png"), kFirstImageId + 172);
+    EXPECT_EQ(registry.resourceId("sprites/miljoo/maasto/vesi/vesi001.jpg"), kFirstImageId + 202);
+    EXPECT_EQ(registry.resourceId("sprites/miljoo/taivasyo.png"), kFirstImageId + 216);
+    EXPECT_EQ(registry.resourceId("sprites/tolmero.png"), kFirstImageId + 217);
 }
 
 TEST(ResourceRegistry, UnknownNamesThrowOutOfRange) {
@@ -131,7 +137,7 @@ TEST(ResourceRegistry, UnknownNamesThrowOutOfRange) {
     EXPECT_THROW(registry.resourceId("sprites/Dither.png"), std::out_of_range);
     EXPECT_THROW(registry.resourceId("shaders/SkyPixel.hlsl:main:ps_5_0"), std::out_of_range);
     EXPECT_FALSE(resourceNameOfId(299).has_value());
-    EXPECT_FALSE(resourceNameOfId(556).has_value());
+    EXPECT_FALSE(resourceNameOfId(kFirstImageId + 218).has_value());
 }
 
 }  // namespace

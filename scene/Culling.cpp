@@ -1,0 +1,122 @@
+#include "scene/Culling.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "render/GpuResources.h"
+#include "render/ShaderProgram.h"
+#include "scene/Terrain.h"
+#include "scene/Vegetation.h"
+
+namespace tolmero {
+
+using namespace gpu;
+
+namespace {
+
+constexpr std::uint32_t kGroupSize = 256;
+constexpr std::uint32_t kSpriteVertices = 6;
+constexpr std::uint32_t kTileVertices = 6 * kLandscapeTileQuads;
+constexpr std::uint32_t kMaxGroups = kSpriteCount / kGroupSize;  // 4096, what ScanVisibleCounts covers
+
+// "CompactionConstants" of the compaction programs.
+struct CompactionConstants {
+    std::uint32_t itemCount;
+    std::uint32_t verticesPerItem;
+    std::uint32_t groupCount;
+    std::uint32_t indexPattern;
+};
+
+// How WriteVisibleIndices names the repeated corners of a quad.
+enum IndexPattern : std::uint32_t { kVerticesAsDrawn = 0, kBillboardQuads = 1, kGridQuads = 2 };
+
+ID3D11Buffer* createUintBuffer(std::uint32_t count, std::uint32_t extraBinds, std::uint32_t miscFlags) {
+    return createStructuredBufferBytes(nullptr, count, 4,
+                                       D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS | extraBinds,
+                                       miscFlags);
+}
+
+// The compaction's last two steps, after a culling program has written the
+// bits into `visible` and the group counts.
+void compactVisible(const SceneResources& scene, ID3D11Buffer* constants, ID3D11Buffer* visible,
+                    ID3D11Buffer* indices, ID3D11Buffer* arguments, std::uint32_t groups) {
+    dispatch("ScanVisibleCounts.hlsl:main:cs_5_0", 1, 1, 1,
+             {bindingEntry("CompactionConstants", constants), bindingEntry("groupCounts", scene.groupCounts),
+              bindingEntry("groupOffsets", scene.groupOffsets), bindingEntry("drawArguments", arguments)});
+    dispatch("WriteVisibleIndices.hlsl:main:cs_5_0", groups, 1, 1,
+             {bindingEntry("CompactionConstants", constants), bindingEntry("visibleMasks", visible),
+              bindingEntry("groupOffsets", scene.groupOffsets), bindingEntry("visibleIndices", indices)});
+}
+
+ID3D11Buffer* compactionConstants(std::uint32_t items, std::uint32_t verticesPerItem, IndexPattern pattern) {
+    const std::uint32_t groups = (items + kGroupSize - 1) / kGroupSize;
+    return createConstantBuffer(CompactionConstants{items, verticesPerItem, groups, pattern});
+}
+
+}  // namespace
+
+namespace {
+
+bool& cullingSwitch() {
+    static bool enabled = [] {
+        const char* setting = std::getenv("TOLMERO_CULLING");
+        return !(setting && std::strcmp(setting, "0") == 0);
+    }();
+    return enabled;
+}
+
+}  // namespace
+
+bool cullingEnabled() { return cullingSwitch(); }
+
+void setCullingEnabled(bool enabled) { cullingSwitch() = enabled; }
+
+void createCullingBuffers(SceneResources& scene) {
+    scene.visibleSprites = createUintBuffer(kSpriteCount / 32, 0, 0);
+    scene.spriteIndices = createUintBuffer(kSpriteCount * kSpriteVertices, D3D11_BIND_INDEX_BUFFER, 0);
+    scene.spriteArguments = createUintBuffer(5, 0, D3D11_RESOURCE_MISC_DRAWINDIRECT_ARGS);
+    scene.terrainTileHeights = createStructuredBufferBytes(nullptr, kLandscapeTileCount, 8,
+                                                           D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS, 0);
+    scene.waterTileHeights = createStructuredBufferBytes(nullptr, kLandscapeTileCount, 8,
+                                                         D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS, 0);
+    scene.visibleTiles = createUintBuffer(kLandscapeTileCount / 32, 0, 0);
+    scene.terrainIndices = createUintBuffer(kTerrainVertexCount, D3D11_BIND_INDEX_BUFFER, 0);
+    scene.terrainArguments = createUintBuffer(5, 0, D3D11_RESOURCE_MISC_DRAWINDIRECT_ARGS);
+    scene.waterIndices = createUintBuffer(kTerrainVertexCount, D3D11_BIND_INDEX_BUFFER, 0);
+    scene.waterArguments = createUintBuffer(5, 0, D3D11_RESOURCE_MISC_DRAWINDIRECT_ARGS);
+    scene.groupCounts = createUintBuffer(kMaxGroups, 0, 0);
+    scene.groupOffsets = createUintBuffer(kMaxGroups, 0, 0);
+}
+
+void measureLandscapeTiles(const SceneResources& scene) {
+    dispatch("MeasureLandscape.hlsl:main:cs_5_0", kLandscapeTileCount / kGroupSize, 1, 1,
+             {bindingEntry("CameraConstant", scene.camera), bindingEntry("linearSampler", scene.linearSampler),
+              bindingEntry("randoms", scene.randoms), bindingEntry("terrainHeights", scene.terrainTileHeights),
+              bindingEntry("waterHeights", scene.waterTileHeights)});
+}
+
+void cullVegetation(const SceneResources& scene) {
+    ID3D11Buffer* constants = compactionConstants(kSpriteCount, kSpriteVertices, kBillboardQuads);
+    const std::uint32_t groups = kSpriteCount / kGroupSize;
+    dispatch("CullSprites.hlsl:main:cs_5_0", groups, 1, 1,
+             {bindingEntry("CameraConstant", scene.camera), bindingEntry("CompactionConstants", constants),
+              bindingEntry("aspectRatios", scene.vegetationAspectRatios),
+              bindingEntry("typeHeights", scene.typeHeights), bindingEntry("spriteLocations", scene.spriteLocations),
+              bindingEntry("visibleMasks", scene.visibleSprites), bindingEntry("groupCounts", scene.groupCounts)});
+    compactVisible(scene, constants, scene.visibleSprites, scene.spriteIndices, scene.spriteArguments, groups);
+    releaseObject(constants);
+}
+
+void cullLandscape(const SceneResources& scene, ID3D11Buffer* tileHeights, ID3D11Buffer* indices,
+                   ID3D11Buffer* arguments) {
+    ID3D11Buffer* constants = compactionConstants(kLandscapeTileCount, kTileVertices, kGridQuads);
+    const std::uint32_t groups = kLandscapeTileCount / kGroupSize;
+    dispatch("CullLandscape.hlsl:main:cs_5_0", groups, 1, 1,
+             {bindingEntry("CameraConstant", scene.camera), bindingEntry("CompactionConstants", constants),
+              bindingEntry("tileHeights", tileHeights), bindingEntry("visibleMasks", scene.visibleTiles),
+              bindingEntry("groupCounts", scene.groupCounts)});
+    compactVisible(scene, constants, scene.visibleTiles, indices, arguments, groups);
+    releaseObject(constants);
+}
+
+}  // namespace tolmero
