@@ -206,9 +206,10 @@ V3 titleWalk(float fraction) {
     return over(3, p.x, p.z, 0.0f);
 }
 
-// The last shots turn from kLastYaw at 350.082 to the closing frame's yaw at
-// 366.048 (a straight ramp between the two keys).
-constexpr float kLastYaw = -4.2f;
+// The last shots turn from kLastYaw at 350.082 (looking east at the crying
+// girl) to the closing frame's yaw at 366.048 (a straight ramp between the two
+// keys): the camera swings a third of a turn round the burning girl.
+constexpr float kLastYaw = -1.6f;
 float lastYaw(float t) {
     const float u = std::clamp((t - 350.082f) / (366.048f - 350.082f), 0.0f, 1.0f);
     return kLastYaw + u * (-3.76228f - kLastYaw);
@@ -245,11 +246,11 @@ std::vector<PointKey> cameraPositionKeys() {
         {72.0962f, C, standEye},
         {84.0f, S, orbit(middle(girl0, 0.0093f), 12.6174f, 0.045f, 0.088f)},
         {96.8138f, C, orbit(middle(girl0, 0.0084f), 12.61f, 0.05f, 0.078f)},
-        // Scene 1: over the reeds north of the island; she walks toward the
-        // camera across the island.
-        {96.8138f, C, overWater(-0.262f, -0.215f, 0.0110f)},
-        {114.0f, S, overWater(-0.259f, -0.195f, 0.0100f)},
-        {130.374f, C, overWater(-0.256f, -0.180f, 0.0090f)},
+        // Scene 1: from high behind her, following her north across the
+        // wooded island (above the trees, so no trunk hides her).
+        {96.8138f, C, overWater(-0.243f, -0.024f, 0.0260f)},
+        {114.0f, S, overWater(-0.244f, -0.050f, 0.0260f)},
+        {130.374f, C, overWater(-0.245f, -0.074f, 0.0260f)},
         // Skimming the open water toward the island from the west.
         {130.374f, C, {-0.359526f, 0.00116554f, -0.128f}, true},
         {144.003f, C, overWater(-0.310f, -0.126f, 0.0008f)},
@@ -283,11 +284,12 @@ std::vector<PointKey> cameraPositionKeys() {
         {266.0f, S, over(3, titleWalk(0.35f).x, titleWalk(0.35f).z + 0.046f, 0.0075f)},
         {278.0f, S, over(3, titleWalk(0.75f).x, titleWalk(0.75f).z + 0.045f, 0.0075f)},
         {289.007f, C, over(3, fire.x, fire.z + 0.044f, 0.0075f)},
-        // The fire from afar, from unburnt bog to the south: the flames between
-        // the camera and the girl, the machines far off; a slow pan to them.
-        {289.007f, C, over(3, -0.030f, 0.260f, 0.016f)},
-        {304.0f, S, over(3, -0.026f, 0.255f, 0.016f)},
-        {318.96f, C, over(3, -0.022f, 0.250f, 0.015f)},
+        // The fire from afar, from unburnt bog to the south, far enough back
+        // that no flame rises next to the lens: the flames between the camera
+        // and the girl, the machines far off; a slow pan to them.
+        {289.007f, C, over(3, -0.034f, 0.280f, 0.0160f)},
+        {304.0f, S, over(3, -0.030f, 0.275f, 0.0160f)},
+        {318.96f, C, over(3, -0.026f, 0.270f, 0.0150f)},
         // The crane burning.
         {318.96f, C, over(3, 0.212f, -0.262f, 0.010f)},
         {321.109f, C, over(3, 0.215f, -0.266f, 0.010f)},
@@ -296,14 +298,15 @@ std::vector<PointKey> cameraPositionKeys() {
         {330.0f, S, over(3, 0.410f, -0.300f, 0.013f)},
         {342.0f, S, over(3, 0.370f, -0.365f, 0.013f)},
         {350.082f, C, over(3, 0.290f, -0.370f, 0.012f)},
-        // The girl crying in the fire, close.
-        {350.082f, C, behind(3, fire, kLastYaw, 0.028f, 0.011f)},
-        {352.039f, C, behind(3, fire, lastYaw(352.039f), 0.027f, 0.011f)},
+        // The girl crying in the fire, from the unburnt ground west of her:
+        // the flames stand behind her, none at the lens.
+        {350.082f, C, behind(3, fire, kLastYaw, 0.045f, 0.009f)},
+        {352.039f, C, behind(3, fire, lastYaw(352.039f), 0.043f, 0.009f)},
         // (a key the curve passes in no time: it carries the range bounds)
         {352.039f, C, {0.427464f, 0.012f, -0.378826f}, true},
         // The burning girl: an arc round her that ends on the last frame.
         {352.039f, C, behind(3, kBurning, lastYaw(352.039f), 0.040f, 0.0085f)},
-        {362.0f, S, behind(3, kBurning, lastYaw(362.0f), 0.042f, 0.009f)},
+        {362.0f, S, behind(3, kBurning, lastYaw(362.0f), 0.036f, 0.009f)},
         {370.0f, C, behind(3, kBurning, lastYaw(370.0f), 0.041f, 0.009f)},
         {375.864f, S, {0.12279f, 0.00993f, 0.27542f}, true},
     };
