@@ -1,7 +1,7 @@
-#include "app/InspectCommand.h"
+#include "tools/InspectCommand.h"
 
 #include "app/FrameState.h"
-#include "app/JsonWriter.h"
+#include "tools/JsonWriter.h"
 
 namespace tolmero {
 namespace {
