@@ -16,7 +16,7 @@
 #include "render/GpuResources.h"
 #include "render/Profiler.h"
 #include "render/Renderer.h"
-#include "tools/JsonWriter.h"
+#include "tools/Json.h"
 #include "tools/OutputFile.h"
 #include "tools/ParticleCatchUp.h"
 #include "tools/PngFile.h"
@@ -204,34 +204,21 @@ int runBench(const BenchOptions& options) {
     const Spread cpu = spreadOf(cpuFrameMs);
     const Spread endFrameSpread = spreadOf(endFrameMs);
     if (options.json) {
-        JsonWriter json(std::cout);
-        json.beginObject();
-        json.key("device").value(deviceName);
-        json.key("frames").value(options.frames);
-        json.key("cpuFrameMs").beginObject().key("median").value(cpu.median).key("p90").value(cpu.p90).endObject();
-        json.key("endFrameMs")
-            .beginObject()
-            .key("median")
-            .value(endFrameSpread.median)
-            .key("p90")
-            .value(endFrameSpread.p90)
-            .endObject();
-        json.key("sections").beginObject();
-        for (const std::string& name : sectionOrder) {
-            const Spread gpuTime = spreadOf(sectionMs[name]);
-            json.key(name).beginObject().key("median").value(gpuTime.median).key("p90").value(gpuTime.p90).endObject();
-        }
-        json.endObject();
+        const auto spreadJson = [](const Spread& spread) { return Json{{"median", spread.median}, {"p90", spread.p90}}; };
+        Json json = Json::object();
+        json["device"] = deviceName;
+        json["frames"] = options.frames;
+        json["cpuFrameMs"] = spreadJson(cpu);
+        json["endFrameMs"] = spreadJson(endFrameSpread);
+        json["sections"] = Json::object();
+        for (const std::string& name : sectionOrder) json["sections"][name] = spreadJson(spreadOf(sectionMs[name]));
         // What each frame asked Vulkan to create, frame by frame.
-        json.key("vulkanCreationsPerFrame").beginObject();
+        json["vulkanCreationsPerFrame"] = Json::object();
         for (const auto& [name, field] : kCreationFields) {
-            json.key(name).beginArray();
-            for (const CreationsOfFrame& frame : creations) json.value(static_cast<long long>(frame.*field));
-            json.endArray();
+            Json& counts = json["vulkanCreationsPerFrame"][name] = Json::array();
+            for (const CreationsOfFrame& frame : creations) counts.push_back(static_cast<long long>(frame.*field));
         }
-        json.endObject();
-        json.endObject();
-        std::cout << '\n';
+        std::cout << jsonText(json) << '\n';
     } else {
         std::printf("device: %s\nframes: %d at beat %g (scene %d), %dx%d with %dx%d samples\n", deviceName.c_str(),
                     options.frames, static_cast<double>(beat), scene, settings.width, settings.height,
