@@ -14,8 +14,10 @@ build: deps
 run: build
 	scripts/run.sh $(BUILD_DIR)
 
-# Every test, then each fuzzer for 30 seconds (a build of their own, with clang).
+# The folder layers (scripts/layers.txt), every test, then each fuzzer for
+# 30 seconds (a build of their own, with clang).
 test: build
+	scripts/check-layers.sh
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 	scripts/fuzz.sh 30
 

@@ -10,6 +10,7 @@
 
 #include "app/CameraConstant.h"
 #include "app/LaunchSettings.h"
+#include "scene/Characters.h"
 #include "scene/MachineRig.h"
 #include "tracks/TrackSet.h"
 
@@ -21,15 +22,6 @@ struct StumpData {
     TrackValue timing;    // y is the growth value
 };
 static_assert(sizeof(StumpData) == 32);
-
-// The "animInfo" constant buffer of the character sprite pass.
-struct AnimInfo {
-    float location[3] = {0.0f, 0.0f, 0.0f};
-    std::uint32_t frame = 0;
-    float scale = 0.0f;
-    std::uint32_t dummy666[3] = {0, 0, 0};
-};
-static_assert(sizeof(AnimInfo) == 32);
 
 constexpr int kTitleCardCount = 4;
 

@@ -16,11 +16,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/AppWindow.h"
 #include "gpu/D3D11.h"
+#include "render/AppWindow.h"
+#include "render/GlyphAtlas.h"
 #include "render/ResourceRegistry.h"
 #include "render/ShaderProgram.h"
-#include "text/GlyphAtlas.h"
 
 namespace tolmero {
 

@@ -7,13 +7,21 @@
 #include <cstdint>
 #include <string>
 
-#include "app/FrameState.h"
 #include "scene/SceneResources.h"
 
 namespace tolmero {
 
 constexpr std::uint32_t kCharacterFrameCount = 45;
 constexpr std::uint32_t kCharacterVertexCount = 6;
+
+// The "animInfo" constant buffer of the character sprite pass.
+struct AnimInfo {
+    float location[3] = {0.0f, 0.0f, 0.0f};
+    std::uint32_t frame = 0;
+    float scale = 0.0f;
+    std::uint32_t dummy666[3] = {0, 0, 0};
+};
+static_assert(sizeof(AnimInfo) == 32);
 
 // The animation frames in texture-array order (frame index = slice).
 std::array<std::string, kCharacterFrameCount> characterFrameImages();

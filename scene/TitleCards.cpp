@@ -1,6 +1,6 @@
 #include "scene/TitleCards.h"
 
-#include "text/TextRenderer.h"
+#include "render/TextRenderer.h"
 
 namespace tolmero {
 

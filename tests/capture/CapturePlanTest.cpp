@@ -10,14 +10,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/CapturePlan.h"
-#include "app/Mp4Fragments.h"
-#include "app/MusicFile.h"
-#include "app/OutputFile.h"
 #include "app/FrameState.h"
-#include "app/ProgressBar.h"
-#include "app/SceneSpans.h"
-#include "app/VideoEncoder.h"
+#include "app/MusicFile.h"
+#include "tools/CapturePlan.h"
+#include "tools/Mp4Fragments.h"
+#include "tools/OutputFile.h"
+#include "tools/ProgressBar.h"
+#include "tools/SceneSpans.h"
+#include "tools/VideoEncoder.h"
 #include "tracks/TrackSet.h"
 
 namespace tolmero {

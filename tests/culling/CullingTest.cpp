@@ -10,12 +10,12 @@
 
 #include "app/FrameLoop.h"
 #include "app/LaunchSettings.h"
-#include "app/ParticleCatchUp.h"
 #include "app/ProductionPasses.h"
 #include "gpu/D3D11.h"
 #include "render/GpuResources.h"
 #include "render/Renderer.h"
 #include "scene/Culling.h"
+#include "tools/ParticleCatchUp.h"
 #include "tracks/TrackSet.h"
 
 namespace {

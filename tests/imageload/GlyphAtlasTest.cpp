@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "render/EmbeddedResources.h"
+#include "render/GlyphAtlas.h"
 #include "render/Renderer.h"
 #include "render/ResourceTable.h"
 #include "tests/imageload/ImageTestSupport.h"
-#include "text/GlyphAtlas.h"
 
 using namespace tolmero;
 using namespace tolmero::gpu;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "render/EmbeddedResources.h"
+#include "render/GlyphAtlas.h"
 #include "render/GpuResources.h"
 #include "render/ImageLoader.h"
 #include "render/Renderer.h"
@@ -26,7 +27,6 @@
 #include "scene/SceneImages.h"
 #include "scene/Stumps.h"
 #include "scene/Vegetation.h"
-#include "text/GlyphAtlas.h"
 
 using namespace tolmero;
 using namespace tolmero::gpu;

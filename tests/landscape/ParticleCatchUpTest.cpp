@@ -7,7 +7,7 @@
 
 #include "app/Clock.h"
 #include "app/FrameState.h"
-#include "app/ParticleCatchUp.h"
+#include "tools/ParticleCatchUp.h"
 #include "tracks/TrackSet.h"
 
 namespace {

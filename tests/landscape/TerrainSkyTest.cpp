@@ -10,12 +10,12 @@
 #include "render/GpuResources.h"
 #include "render/Renderer.h"
 #include "scene/Finishing.h"
-#include "scene/PlaceholderImages.h"
 #include "scene/RandomFields.h"
 #include "scene/Terrain.h"
 #include "tests/landscape/LandscapeTestSupport.h"
 #include "tests/support/FieldSampler.h"
 #include "tests/support/FinishingReference.h"
+#include "tests/support/renderer/GeneratedTexture.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "render/ShaderProgram.h"
-#include "scene/PlaceholderImages.h"
+#include "tests/support/renderer/GeneratedTexture.h"
 
 namespace lifetest {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "render/ShaderProgram.h"
-#include "scene/PlaceholderImages.h"
 #include "scene/Vegetation.h"
 #include "tests/life/LifeTestSupport.h"
+#include "tests/support/renderer/GeneratedTexture.h"
 #include "tests/support/VegetationReference.h"
 
 namespace {

@@ -8,9 +8,9 @@
 
 #include "app/FrameState.h"
 #include "scene/Characters.h"
-#include "scene/PlaceholderImages.h"
 #include "scene/Stumps.h"
 #include "tests/life/LifeTestSupport.h"
+#include "tests/support/renderer/GeneratedTexture.h"
 #include "tests/support/StumpCharacterReference.h"
 #include "tests/support/VegetationReference.h"
 

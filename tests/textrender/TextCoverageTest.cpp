@@ -8,12 +8,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/GlyphAtlas.h"
 #include "render/GpuResources.h"
 #include "render/Renderer.h"
+#include "render/TextRenderer.h"
 #include "tests/textrender/TextGpuSupport.h"
-#include "text/GlyphAtlas.h"
 #include "text/TextLayout.h"
-#include "text/TextRenderer.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include "app/FrameState.h"
 #include "render/GpuResources.h"
 #include "render/Renderer.h"
+#include "render/TextRenderer.h"
 #include "scene/TitleCards.h"
 #include "tests/textrender/TextGpuSupport.h"
 #include "text/TextLayout.h"
-#include "text/TextRenderer.h"
 
 namespace {
 

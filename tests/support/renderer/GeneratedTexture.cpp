@@ -1,4 +1,4 @@
-#include "scene/PlaceholderImages.h"
+#include "tests/support/renderer/GeneratedTexture.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,15 +1,15 @@
-#include "app/DumpRandoms.h"
+#include "tools/DumpRandoms.h"
 
 #include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
-#include "app/OutputFile.h"
-#include "app/RenderCommands.h"
 #include "render/Renderer.h"
 #include "scene/RandomFields.h"
 #include "scene/SceneResources.h"
+#include "tools/OutputFile.h"
+#include "tools/RenderCommands.h"
 
 namespace tolmero {
 

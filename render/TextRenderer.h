@@ -10,7 +10,7 @@
 #include <string>
 
 #include "gpu/D3D11.h"
-#include "text/GlyphAtlas.h"
+#include "render/GlyphAtlas.h"
 
 namespace tolmero {
 

@@ -1,4 +1,4 @@
-#include "app/Mp4Fragments.h"
+#include "tools/Mp4Fragments.h"
 
 #include <cstdio>
 #include <cstring>

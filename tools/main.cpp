@@ -1,3 +1,3 @@
-#include "app/CommandLine.h"
+#include "tools/CommandLine.h"
 
 int main(int argc, char** argv) { return tolmero::runCommandLine(argc, argv); }

@@ -1,4 +1,4 @@
-#include "app/ParticleCatchUp.h"
+#include "tools/ParticleCatchUp.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "app/PngFile.h"
+#include "tools/PngFile.h"
 
 #include <spng.h>
 
@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/OutputFile.h"
+#include "tools/OutputFile.h"
 
 namespace tolmero {
 

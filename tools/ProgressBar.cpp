@@ -1,4 +1,4 @@
-#include "app/ProgressBar.h"
+#include "tools/ProgressBar.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "tools/CommandLine.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -6,13 +6,14 @@
 #include <limits>
 #include <string>
 
-#include "app/CaptureCommand.h"
 #include "app/CommandLineValues.h"
-#include "app/DumpRandoms.h"
-#include "app/InspectCommand.h"
 #include "app/LaunchSettings.h"
-#include "app/RenderCommands.h"
+#include "app/PlayProduction.h"
 #include "render/AssetCatalog.h"
+#include "tools/CaptureCommand.h"
+#include "tools/DumpRandoms.h"
+#include "tools/InspectCommand.h"
+#include "tools/RenderCommands.h"
 #include "tracks/TrackSet.h"
 
 namespace tolmero {

@@ -1,4 +1,4 @@
-#include "app/VideoEncoder.h"
+#include "tools/VideoEncoder.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "app/OutputFile.h"
+#include "tools/OutputFile.h"
 
 #include <fcntl.h>
 #include <sys/statvfs.h>

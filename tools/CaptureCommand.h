@@ -29,7 +29,7 @@
 
 #include <string>
 
-#include "app/RenderCommands.h"
+#include "tools/RenderCommands.h"
 
 namespace tolmero {
 

@@ -1,4 +1,4 @@
-#include "app/AppWindow.h"
+#include "render/AppWindow.h"
 
 #include <SDL.h>
 #include <SDL_vulkan.h>

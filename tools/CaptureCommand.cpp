@@ -1,4 +1,4 @@
-#include "app/CaptureCommand.h"
+#include "tools/CaptureCommand.h"
 
 #include <signal.h>
 
@@ -11,19 +11,19 @@
 #include <limits>
 #include <vector>
 
-#include "app/CapturePlan.h"
 #include "app/Clock.h"
 #include "app/FrameLoop.h"
 #include "app/LaunchSettings.h"
-#include "app/Mp4Fragments.h"
 #include "app/MusicFile.h"
-#include "app/OutputFile.h"
-#include "app/ParticleCatchUp.h"
 #include "app/ProductionPasses.h"
-#include "app/ProgressBar.h"
-#include "app/VideoEncoder.h"
 #include "gpu/D3D11.h"
 #include "render/Renderer.h"
+#include "tools/CapturePlan.h"
+#include "tools/Mp4Fragments.h"
+#include "tools/OutputFile.h"
+#include "tools/ParticleCatchUp.h"
+#include "tools/ProgressBar.h"
+#include "tools/VideoEncoder.h"
 #include "tracks/TrackSet.h"
 
 namespace tolmero {

@@ -1,4 +1,4 @@
-#include "text/TextRenderer.h"
+#include "render/TextRenderer.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "app/SceneSpans.h"
+#include "tools/SceneSpans.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,4 @@
-#include "app/RenderCommands.h"
-
-#include <SDL.h>
+#include "tools/RenderCommands.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,48 +11,19 @@
 
 #include "app/CommandLineValues.h"
 #include "app/FrameLoop.h"
-#include "app/JsonWriter.h"
 #include "app/LaunchSettings.h"
-#include "app/OutputFile.h"
-#include "app/ParticleCatchUp.h"
-#include "app/PngFile.h"
 #include "app/ProductionPasses.h"
-#include "app/SceneSpans.h"
-#include "app/SetupDialog.h"
-#include "audio/MusicPlayer.h"
 #include "render/GpuResources.h"
 #include "render/Profiler.h"
 #include "render/Renderer.h"
+#include "tools/Json.h"
+#include "tools/OutputFile.h"
+#include "tools/ParticleCatchUp.h"
+#include "tools/PngFile.h"
+#include "tools/SceneSpans.h"
 #include "tracks/TrackSet.h"
 
 namespace tolmero {
-
-int applyDisplayOptions(const DisplayOptions& options, std::uint32_t maxImageDimension, LaunchSettings& settings) {
-    std::string error;
-    const auto resolution = parseSize(options.resolution, "resolution", error);
-    const auto samples = resolution ? parseSize(options.samples, "samples", error) : std::nullopt;
-    if (!resolution || !samples || !checkRenderSettings(*resolution, *samples, maxImageDimension, error)) {
-        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
-        return kExitBadInput;
-    }
-    settings.width = resolution->x;
-    settings.height = resolution->y;
-    settings.supersample = {samples->x, samples->y};
-    return 0;
-}
-
-int prepareLaunch(const DisplayOptions& options, LaunchSettings& settings) {
-    // Bad text is refused before the device is even asked.
-    LaunchSettings parsed = settings;
-    if (const int code = applyDisplayOptions(options, std::numeric_limits<std::uint32_t>::max(), parsed)) return code;
-    // The same limits as the renderer's device: ask it without opening anything.
-    DeviceProbe probe;
-    if (!probeDevice(probe)) {
-        std::fprintf(stderr, "tolmero: no usable Vulkan device: %s\n", probe.error.c_str());
-        return kExitNoDevice;
-    }
-    return applyDisplayOptions(options, probe.maxImageDimension2D, settings);
-}
 
 bool parseBeat(const std::string& text, double& beat) {
     const auto value = parseBeatValue(text);
@@ -73,17 +42,6 @@ bool parseBeat(const std::string& text, const BeatRange& production, double& bea
         std::fprintf(stderr, "tolmero: %s\n", error.c_str());
         return false;
     }
-    return true;
-}
-
-bool chooseCommandMusic(const std::string& musicOption, MusicChoice& music) {
-    std::string error;
-    const auto choice = chooseMusic(musicOption, error);
-    if (!choice) {
-        std::fprintf(stderr, "tolmero: %s\n", error.c_str());
-        return false;
-    }
-    music = *choice;
     return true;
 }
 
@@ -129,77 +87,6 @@ const std::pair<const char*, gpu::UINT64 CreationsOfFrame::*> kCreationFields[] 
 };
 
 }  // namespace
-
-namespace {
-
-// The music is the production's clock.
-class MusicClock : public Clock {
-public:
-    explicit MusicClock(MusicPlayer& player) : player_(player) {}
-    bool isPlaying() override { return player_.isPlaying(); }
-    double positionSeconds() override { return player_.positionSeconds(); }
-
-private:
-    MusicPlayer& player_;
-};
-
-}  // namespace
-
-int playProduction(LaunchSettings& settings, const MusicChoice& music) {
-    const PixelSize window = windowSize(settings);
-    Renderer* renderer = createRenderer(window.width, window.height, settings.windowed, "Tolmero");
-    if (!renderer) return kExitNoDevice;
-    const PixelSize render = renderSize(settings);
-    std::fprintf(stderr, "tolmero: playing %ux%u %s with %dx%d supersampling (render size %ux%u) on %s\n",
-                 window.width, window.height, settings.windowed ? "windowed" : "full screen",
-                 settings.supersample.x, settings.supersample.y, render.width, render.height,
-                 renderer->device->GetAdapterName());
-    SDL_ShowCursor(SDL_DISABLE);
-
-    ProductionPasses passes(settings);
-    FrameLoop loop(settings, trackSet(), passes);
-    loop.startUp();
-
-    // Only now, with everything loaded, does the music start: loading never
-    // eats into the timeline. Without a file the player prints its failure
-    // message and runs a silent clock.
-    std::fprintf(stderr, "tolmero: %s\n", describeMusic(music).c_str());
-    MusicPlayer player;
-    player.open(music.path.empty() ? std::string(kMusicFileName) : music.path.string());
-    player.play();
-    MusicClock clock(player);
-    loop.run(clock);
-
-    // Teardown: the sampler and the music; the other objects go with the process.
-    releaseObject(passes.resources().linearSampler);
-    player.release();
-    return 0;
-}
-
-int runPlay(const PlayOptions& options) {
-    MusicChoice music;
-    if (!chooseCommandMusic(options.music, music)) return kExitBadInput;
-    LaunchSettings& settings = launchSettings();
-    if (const int code = prepareLaunch(options.display, settings)) return code;
-    settings.windowed = options.fullscreen ? 0 : 1;
-    settings.started = 1;
-    return playProduction(settings, music);
-}
-
-int runEntry() {
-    // The dialog refuses sizes the device cannot render, so ask the device first.
-    DeviceProbe probe;
-    if (!probeDevice(probe)) {
-        std::fprintf(stderr, "tolmero: no usable Vulkan device: %s\n", probe.error.c_str());
-        return kExitNoDevice;
-    }
-    LaunchSettings& settings = launchSettings();
-    if (!showSetupDialog(settings, probe.maxImageDimension2D)) return kExitNoDisplay;
-    if (!settings.started) return 0;  // Cancel, Escape or the close box
-    MusicChoice music;
-    chooseCommandMusic("", music);  // the default lookup never refuses
-    return playProduction(settings, music);
-}
 
 int runRenderStill(const RenderStillOptions& options) {
     // Every check of the input, and of the output file, comes before the device starts.
@@ -317,34 +204,21 @@ int runBench(const BenchOptions& options) {
     const Spread cpu = spreadOf(cpuFrameMs);
     const Spread endFrameSpread = spreadOf(endFrameMs);
     if (options.json) {
-        JsonWriter json(std::cout);
-        json.beginObject();
-        json.key("device").value(deviceName);
-        json.key("frames").value(options.frames);
-        json.key("cpuFrameMs").beginObject().key("median").value(cpu.median).key("p90").value(cpu.p90).endObject();
-        json.key("endFrameMs")
-            .beginObject()
-            .key("median")
-            .value(endFrameSpread.median)
-            .key("p90")
-            .value(endFrameSpread.p90)
-            .endObject();
-        json.key("sections").beginObject();
-        for (const std::string& name : sectionOrder) {
-            const Spread gpuTime = spreadOf(sectionMs[name]);
-            json.key(name).beginObject().key("median").value(gpuTime.median).key("p90").value(gpuTime.p90).endObject();
-        }
-        json.endObject();
+        const auto spreadJson = [](const Spread& spread) { return Json{{"median", spread.median}, {"p90", spread.p90}}; };
+        Json json = Json::object();
+        json["device"] = deviceName;
+        json["frames"] = options.frames;
+        json["cpuFrameMs"] = spreadJson(cpu);
+        json["endFrameMs"] = spreadJson(endFrameSpread);
+        json["sections"] = Json::object();
+        for (const std::string& name : sectionOrder) json["sections"][name] = spreadJson(spreadOf(sectionMs[name]));
         // What each frame asked Vulkan to create, frame by frame.
-        json.key("vulkanCreationsPerFrame").beginObject();
+        json["vulkanCreationsPerFrame"] = Json::object();
         for (const auto& [name, field] : kCreationFields) {
-            json.key(name).beginArray();
-            for (const CreationsOfFrame& frame : creations) json.value(static_cast<long long>(frame.*field));
-            json.endArray();
+            Json& counts = json["vulkanCreationsPerFrame"][name] = Json::array();
+            for (const CreationsOfFrame& frame : creations) counts.push_back(static_cast<long long>(frame.*field));
         }
-        json.endObject();
-        json.endObject();
-        std::cout << '\n';
+        std::cout << jsonText(json) << '\n';
     } else {
         std::printf("device: %s\nframes: %d at beat %g (scene %d), %dx%d with %dx%d samples\n", deviceName.c_str(),
                     options.frames, static_cast<double>(beat), scene, settings.width, settings.height,

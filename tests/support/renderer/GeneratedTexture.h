@@ -1,7 +1,6 @@
 #pragma once
-// Textures generated in code: an 8-bit RGBA texture (or array) filled texel
-// by texel from a function. Used where a pass needs a picture that is not an
-// embedded image, such as the GPU tests' known images.
+// Textures generated in code for the GPU tests' known images: an 8-bit RGBA
+// texture (or array) filled texel by texel from a function.
 
 #include <cstdint>
 #include <functional>

@@ -1,15 +1,17 @@
 #pragma once
-// The commands that start the renderer: `play` (a window, in real time),
-// `render` (one headless still as a PNG) and `bench` (headless GPU and CPU
-// timings). Each returns the process exit code: 0 on success, 1 when no
-// usable Vulkan device exists or the output cannot be written, 2 for bad
-// input (reported before any window opens).
+// The production's entry: without arguments the setup dialog, with `play`
+// straight into a window; then the production in real time on the music's
+// clock. And the launch steps that every command starting the renderer
+// shares: the display options and their checks against the device, the
+// choice of the music file and the exit codes. Each run* returns the process
+// exit code: 0 on success, 1 when no usable Vulkan device exists or the
+// output cannot be written, 2 for bad input (reported before any window
+// opens).
 
 #include <cstdint>
 #include <string>
 
 #include "app/MusicFile.h"
-#include "app/SceneSpans.h"
 
 namespace tolmero {
 
@@ -29,22 +31,6 @@ struct PlayOptions {
     std::string music;  // empty: "track.flac" in the working directory, then beside the program
 };
 
-struct RenderStillOptions {
-    DisplayOptions display;
-    std::string beat;
-    std::string out;
-    std::string music;  // sets the end of the production, as for play
-};
-
-struct BenchOptions {
-    DisplayOptions display;
-    std::string music;
-    std::string beat = "300";
-    int scene = -1;  // 0..3: a beat in the middle of that scene's first span instead of `beat`
-    int frames = 30;
-    bool json = false;
-};
-
 struct LaunchSettings;
 
 // Fills the window size and factors of `settings` from the options, refusing
@@ -55,10 +41,6 @@ int applyDisplayOptions(const DisplayOptions& options, std::uint32_t maxImageDim
 // Returns 0 with `settings` filled, or the exit code after one line on
 // standard error.
 int prepareLaunch(const DisplayOptions& options, LaunchSettings& settings);
-// One finite beat; false after one line on standard error.
-bool parseBeat(const std::string& text, double& beat);
-// One finite beat within the production; false after one line on standard error.
-bool parseBeat(const std::string& text, const BeatRange& production, double& beat);
 
 // The music of a command: the file `--music` names, or the one found by
 // default. False after one line on standard error when the named file cannot
@@ -72,7 +54,5 @@ int runEntry();
 // loop on the music's clock until the music ends or the window quits.
 int playProduction(LaunchSettings& settings, const MusicChoice& music);
 int runPlay(const PlayOptions& options);
-int runRenderStill(const RenderStillOptions& options);
-int runBench(const BenchOptions& options);
 
 }  // namespace tolmero

@@ -1,4 +1,4 @@
-#include "text/GlyphAtlas.h"
+#include "render/GlyphAtlas.h"
 
 #include <exception>
 #include <string>

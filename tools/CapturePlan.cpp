@@ -1,4 +1,4 @@
-#include "app/CapturePlan.h"
+#include "tools/CapturePlan.h"
 
 #include <algorithm>
 #include <cmath>
