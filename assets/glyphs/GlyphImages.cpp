@@ -1,5 +1,7 @@
 #include "assets/glyphs/GlyphImages.h"
 
+#include "assets/glyphs/MonkeyGlyphs.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -11,6 +13,9 @@
 namespace tolmero {
 
 GreyImage renderGlyphImage(FontMeasure& measure, int slice, std::string_view family) {
+    if (const std::optional<Monkey> monkey = monkeyOfSlice(slice))
+        return drawMonkey(*monkey, measuredFrame(measure, slice, family));
+
     constexpr int size = kGlyphImageSize;
     constexpr int samples = kGlyphSupersampling;
     constexpr int fine = size * samples;

@@ -1,7 +1,8 @@
 #pragma once
 // The 64 x 64 glyph bitmaps: each glyph rendered white on black from the
 // top-left corner of the 4096-unit layout square, exactly as FontMeasure lays
-// it out, at 8 x 8 samples per texel and box-filtered down.
+// it out, at 8 x 8 samples per texel and box-filtered down. The four monkey
+// emoji are drawn instead (MonkeyGlyphs.h), in the advance the font measures.
 
 #include <cstdint>
 #include <string>
