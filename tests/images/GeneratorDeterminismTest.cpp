@@ -55,6 +55,11 @@ TEST(GeneratorDeterminism, LogoIsTheSameEveryRun) {
     expectSameBytesTwice(TOLMERO_GEN_LOGO, "", {"sprites/tolmero.png"});
 }
 
+TEST(GeneratorDeterminism, WaterIsTheSameEveryRun) {
+    expectSameBytesTwice(TOLMERO_GEN_WATER, "",
+                         {"sprites/miljoo/maasto/vesi/vesi001.jpg", "sprites/miljoo/maasto/vesi/vesi002.jpg"});
+}
+
 TEST(GeneratorDeterminism, RejectsBadArgumentsWithoutWriting) {
     EXPECT_NE(std::system((std::string(TOLMERO_GEN_VEGETATION) + " 2> /dev/null").c_str()), 0);
     const auto dir = freshDirectory("bad");

@@ -1,6 +1,7 @@
 // Properties of the generated images that the renderer relies on: blue-noise dither,
 // seamless ground tiles and sky panoramas, the logo's red-channel mask, white plant
-// backgrounds without near-white plant texels, and hard-edged character alpha.
+// backgrounds without near-white plant texels, hard-edged character alpha, and water
+// photographs that follow the shores of the landscape they are stretched over.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "DecodedImage.h"
+#include "tests/support/RandomReference.h"
 
 namespace tolmero::images::test {
 namespace {
@@ -174,6 +176,48 @@ TEST(Water, PhotographsAreDarkAndDifferFromEachOther) {
     EXPECT_LT(meanA / n, 0.5);
     EXPECT_GT(meanA / n, 0.08);
     EXPECT_GT(diff / n, 0.01);  // the cross-fade between them shows movement
+}
+
+TEST(Water, ShoresAreDarkAndOpenWaterVariesAsScene1sLandscapeLiesUnderIt) {
+    // The photographs are stretched once over scene 1's landscape: texel (x, y) lies
+    // over world x = (x + 0.5) / 1024 - 0.5, z likewise. Along its shores the water is
+    // darkest; away from them it mirrors the sky in some stretches and is dark in
+    // others rather than one flat grey.
+    const Decoded water = decodeJpeg(generatedAsset("sprites/miljoo/maasto/vesi/vesi001.jpg"));
+    ASSERT_EQ(water.width, 1024);
+    auto height = [&](int x, int y) {
+        return reference::terrainHeight(1, (x + 0.5f) / water.width - 0.5f, (y + 0.5f) / water.height - 0.5f);
+    };
+    constexpr float kLevel = 0.0004f;  // about the water's mean level there
+    auto landWithin = [&](int x, int y, int r) {
+        for (int dy = -r; dy <= r; dy += std::max(1, r / 4))
+            for (int dx = -r; dx <= r; dx += std::max(1, r / 4)) {
+                const int sx = std::clamp(x + dx, 0, water.width - 1), sy = std::clamp(y + dy, 0, water.height - 1);
+                if (height(sx, sy) > kLevel) return true;
+            }
+        return false;
+    };
+    double shore = 0.0;
+    int shoreCount = 0;
+    std::vector<double> open;
+    for (int y = 2; y < water.height; y += 6) {
+        for (int x = 2; x < water.width; x += 6) {
+            if (height(x, y) > kLevel) continue;
+            if (landWithin(x, y, 2)) {
+                shore += luminance(water, x, y);
+                ++shoreCount;
+            } else if (!landWithin(x, y, 40)) {
+                open.push_back(luminance(water, x, y));
+            }
+        }
+    }
+    ASSERT_GT(shoreCount, 100);
+    ASSERT_GT(open.size(), 1000u);
+    std::sort(open.begin(), open.end());
+    const double openMean = std::accumulate(open.begin(), open.end(), 0.0) / open.size();
+    const double p10 = open[open.size() / 10], p90 = open[open.size() * 9 / 10];
+    EXPECT_LT(shore / shoreCount, 0.6 * openMean);
+    EXPECT_GT(p90 - p10, 0.2);
 }
 
 TEST(Sky, PanoramasWrapHorizontallyAndBrightenTowardTheHorizon) {
