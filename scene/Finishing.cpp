@@ -1,7 +1,5 @@
 #include "scene/Finishing.h"
 
-#include <algorithm>
-
 #include "render/GpuResources.h"
 #include "render/ShaderProgram.h"
 
@@ -13,7 +11,7 @@ namespace {
 
 constexpr std::uint32_t kFullScreenVertices = 6;
 
-// Squeeze group tiles are 16 source texels wide.
+// Squeeze groups cover tiles of 16 x 16 result pixels.
 constexpr std::uint32_t kSqueezeTile = 16;
 
 }  // namespace
@@ -25,10 +23,8 @@ ID3D11Buffer* createSqueezeConstants(std::uint32_t supersampleX, std::uint32_t s
     return createConstantBuffer(constants);
 }
 
-std::uint32_t squeezeGroupCount(std::uint32_t windowWidth, std::uint32_t supersampleX) {
-    const std::uint32_t factor = std::clamp<std::uint32_t>(supersampleX, 1, kMaxSqueezeFactor);
-    const std::uint32_t columnsPerGroup = kSqueezeTile / factor;
-    return (windowWidth + columnsPerGroup - 1) / columnsPerGroup;
+SqueezeGroups squeezeGroups(std::uint32_t windowWidth, std::uint32_t windowHeight) {
+    return {(windowWidth + kSqueezeTile - 1) / kSqueezeTile, (windowHeight + kSqueezeTile - 1) / kSqueezeTile};
 }
 
 void drawSky(const SceneResources& scene) {
@@ -40,7 +36,8 @@ void drawSky(const SceneResources& scene) {
 }
 
 void squeeze(const SceneResources& scene) {
-    dispatch("Squeeze.hlsl:main:cs_5_0", squeezeGroupCount(scene.windowWidth, scene.supersampleX), 1, 1,
+    const SqueezeGroups groups = squeezeGroups(scene.windowWidth, scene.windowHeight);
+    dispatch("Squeeze.hlsl:main:cs_5_0", groups.x, groups.y, 1,
              {bindingEntry("SqueezeBuffer", scene.squeezeConstants), bindingEntry("original", scene.sceneColour),
               bindingEntry("result", scene.result), bindingEntry("CameraConstant", scene.camera)});
 }

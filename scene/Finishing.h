@@ -30,9 +30,13 @@ static_assert(sizeof(BloomConstants) == 16);
 // The "SqueezeBuffer" of the run, from the supersampling factors.
 gpu::ID3D11Buffer* createSqueezeConstants(std::uint32_t supersampleX, std::uint32_t supersampleY);
 
-// Squeeze thread groups for a window width: each group owns a strip of
-// 16 / sx (rounded down) result columns, and the strips cover the window.
-std::uint32_t squeezeGroupCount(std::uint32_t windowWidth, std::uint32_t supersampleX);
+// Squeeze thread groups for a window: one thread per result pixel, each
+// group a tile of 16 x 16 of them, and the tiles cover the window.
+struct SqueezeGroups {
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+};
+SqueezeGroups squeezeGroups(std::uint32_t windowWidth, std::uint32_t windowHeight);
 
 void drawSky(const SceneResources& scene);
 void squeeze(const SceneResources& scene);

@@ -2,12 +2,14 @@
 // e^(-d^2/100)), scaled by 0.01 x strength. Direction 0 blurs each column of
 // "source" into "bloom"; direction 1 blurs each row of "bloom" in place.
 //
-// One group per line. The line passes through group-shared memory in chunks
-// (a ring of 1920 texels): each chunk yields 1880 outputs and keeps the
-// 20-texel aprons on both sides, so lines of any length fit the device's
-// group-shared memory. Every input texel is read before any output of the
-// line that could overwrite it is written, which keeps the in-place pass
-// correct.
+// One group per line. Lines of up to 2048 texels (every window up to
+// 2048 wide) are summed straight from the image: each thread reads the 48
+// inputs of its eight neighbouring outputs, the group waits once, and only
+// then writes them, which keeps the in-place pass correct.
+// Longer lines pass through group-shared memory in chunks (a ring of 1920
+// texels): each chunk yields 1880 outputs and keeps the 20-texel aprons on
+// both sides. Both ways add the same taps in the same order, so the glow is
+// the same bit for bit.
 #include "Random.hlsli"
 
 RWTexture2D<float4> bloom : register(u0);   // storage-format: rgba16f
@@ -22,6 +24,8 @@ cbuffer consts : register(b0)
 static const uint kRing = 1920;
 static const int kRadius = 20;
 static const uint kChunk = kRing - 2 * kRadius;  // outputs per chunk
+static const uint kOutputsPerThread = 8;
+static const uint kDirectLine = 256 * kOutputsPerThread;  // longest line summed from the image
 
 groupshared float4 lineTexels[kRing];
 // The 41 weights e^(-d^2/100) for d = -20..20, worked out once per group
@@ -37,6 +41,18 @@ float4 readInput(uint direction, uint lineIndex, uint position)
     return bloom[uint2(position, lineIndex)];
 }
 
+void writeOutput(uint direction, uint lineIndex, uint position, float4 glow)
+{
+    if (direction == 0)
+    {
+        bloom[uint2(lineIndex, position)] = glow;
+    }
+    else
+    {
+        bloom[uint2(position, lineIndex)] = glow;
+    }
+}
+
 [numthreads(256, 1, 1)]
 void main(uint3 groupId : SV_GroupID, uint3 thread : SV_GroupThreadID)
 {
@@ -48,6 +64,47 @@ void main(uint3 groupId : SV_GroupID, uint3 thread : SV_GroupThreadID)
     {
         float d = float(int(thread.x) - kRadius);
         tapWeights[thread.x] = exp2(-0.0144269504f * d * d);
+    }
+
+    if (lineLength <= kDirectLine)
+    {
+        GroupMemoryBarrierWithGroupSync();
+        // Eight neighbouring outputs share 48 inputs: each input is read once
+        // and added into every output it reaches, so each output still adds
+        // its taps from the lowest to the highest.
+        int firstOutput = int(thread.x * kOutputsPerThread);
+        float4 sums[kOutputsPerThread];
+        [unroll] for (uint i = 0; i < kOutputsPerThread; ++i)
+        {
+            sums[i] = float4(0.0f, 0.0f, 0.0f, 0.0f);
+        }
+        [unroll] for (int r = 0; r < int(kOutputsPerThread) + 2 * kRadius; ++r)
+        {
+            int k = firstOutput - kRadius + r;
+            if (k >= 0 && k < int(lineLength))
+            {
+                float4 texel = readInput(direction, lineIndex, uint(k));
+                [unroll] for (int j = 0; j < int(kOutputsPerThread); ++j)
+                {
+                    int tap = r - j;  // k - (firstOutput + j) + kRadius
+                    if (tap >= 0 && tap <= 2 * kRadius)
+                    {
+                        sums[j] += texel * tapWeights[tap];
+                    }
+                }
+            }
+        }
+        // Direction 1 writes the line it reads.
+        GroupMemoryBarrierWithGroupSync();
+        [unroll] for (uint o = 0; o < kOutputsPerThread; ++o)
+        {
+            uint y = uint(firstOutput) + o;
+            if (y < lineLength)
+            {
+                writeOutput(direction, lineIndex, y, sums[o] * strength * 0.01f);
+            }
+        }
+        return;
     }
 
     for (uint chunkStart = 0; chunkStart < lineLength; chunkStart += kChunk)
@@ -72,15 +129,7 @@ void main(uint3 groupId : SV_GroupID, uint3 thread : SV_GroupThreadID)
             {
                 sum += lineTexels[uint(k) % kRing] * tapWeights[k - int(y) + kRadius];
             }
-            float4 glow = sum * strength * 0.01f;
-            if (direction == 0)
-            {
-                bloom[uint2(lineIndex, y)] = glow;
-            }
-            else
-            {
-                bloom[uint2(y, lineIndex)] = glow;
-            }
+            writeOutput(direction, lineIndex, y, sum * strength * 0.01f);
         }
         // The next chunk's loads overwrite ring entries that this chunk read.
         GroupMemoryBarrierWithGroupSync();

@@ -1,12 +1,15 @@
 // Averages the supersampled scene down to window size: each result pixel is
 // the mean of its sx x sy block of scene texels.
 //
-// A group of 16 x 16 threads owns a strip of `columns` result columns
-// (columns = 16 / sx, rounded down, so a strip holds whole blocks for every
-// factor from 1 to 16) and walks down it, `rows` result rows (16 / sy) per
-// step. In each step every thread loads at most one texel into group-shared
-// memory, stored block by block, and each block is summed by a tree reduction
-// that also handles block sizes that are not powers of two.
+// One thread per result pixel, in groups of 16 x 16 result pixels. Each
+// thread sums its own block, so no thread waits for another: on the CPU
+// driver a group barrier costs a switch through every thread of the group,
+// and the earlier strip-walking version spent most of its time in them.
+// The block is summed in the order of a halving tree reduction over the
+// block's texels in row order (texel i takes partner i + s for s = n/2, ...,
+// 2, 1, where n is the power of two at or above the block size, and a
+// partner beyond the block's end is skipped): the sums, and so the pictures,
+// are the same bit for bit as those of a reduction through shared memory.
 #include "Random.hlsli"
 #include "CameraConstant.hlsli"
 
@@ -19,62 +22,64 @@ cbuffer SqueezeBuffer : register(b1)
     uint2 dummy666;
 };
 
-groupshared float4 blockTexels[256];
+// Up to 16 x 16 texels: 256 leaves, a tree of 8 levels, 9 partial sums.
+static const uint kMaxLevels = 8;
+
+float4 loadTexel(uint2 origin, uint2 factor, uint texel)
+{
+    uint2 offset = uint2(texel % factor.x, texel / factor.x);
+    return original.Load(int3(origin + offset, 0));
+}
+
+// The tree's leaves are visited left to right, which is the texels in
+// bit-reversed order; a stack holds the sum of each finished subtree that
+// still waits for its right-hand sibling, with whether it holds any texel.
+float4 blockSum(uint2 origin, uint2 factor)
+{
+    uint blockSize = factor.x * factor.y;
+    if (blockSize == 1)
+    {
+        return loadTexel(origin, factor, 0);
+    }
+    uint levels = firstbithigh(blockSize - 1) + 1;  // n = 2^levels >= blockSize
+    uint leaves = 1u << levels;
+
+    float4 partial[kMaxLevels + 1];
+    bool holdsTexels[kMaxLevels + 1];
+    uint depth = 0;
+    for (uint k = 0; k < leaves; ++k)
+    {
+        uint texel = reversebits(k) >> (32 - levels);
+        bool inside = texel < blockSize;
+        partial[depth] = inside ? loadTexel(origin, factor, texel) : float4(0.0f, 0.0f, 0.0f, 0.0f);
+        holdsTexels[depth] = inside;
+        ++depth;
+        // Each trailing one bit of k closes a subtree: its right half joins
+        // its left half, unless the right half lies past the block's end.
+        for (uint rest = k; (rest & 1u) != 0u; rest >>= 1)
+        {
+            --depth;
+            if (holdsTexels[depth])
+            {
+                partial[depth - 1] += partial[depth];
+            }
+        }
+    }
+    return partial[0];
+}
 
 [numthreads(16, 16, 1)]
-void main(uint3 groupId : SV_GroupID, uint3 thread : SV_GroupThreadID)
+void main(uint3 dispatchId : SV_DispatchThreadID)
 {
     uint2 factor = clamp(squeezeFactor, uint2(1, 1), uint2(16, 16));
-    uint columns = 16 / factor.x;
-    uint rows = 16 / factor.y;
-    uint blockSize = factor.x * factor.y;
-
     uint2 resultSize;
     result.GetDimensions(resultSize.x, resultSize.y);
     uint2 outputSize = min(screenSize / factor, resultSize);
 
-    // This thread's place in the tile: which block, and which texel of it.
-    uint2 blockInTile = thread.xy / factor;
-    uint2 texelInBlock = thread.xy % factor;
-    bool loads = blockInTile.x < columns && blockInTile.y < rows;
-    uint blockIndex = blockInTile.y * columns + blockInTile.x;
-    uint texelIndex = texelInBlock.y * factor.x + texelInBlock.x;
-    uint slot = blockIndex * blockSize + texelIndex;
-
-    // Tree reduction: strides halve from the largest power of two below the
-    // block size; a partner beyond the block's end is skipped.
-    uint firstStride = 1;
-    while (firstStride * 2 < blockSize)
+    uint2 output = dispatchId.xy;
+    if (output.x >= outputSize.x || output.y >= outputSize.y)
     {
-        firstStride *= 2;
+        return;
     }
-
-    uint outputX = groupId.x * columns + blockInTile.x;
-    for (uint outputY0 = 0; outputY0 < outputSize.y; outputY0 += rows)
-    {
-        uint2 output = uint2(outputX, outputY0 + blockInTile.y);
-        bool inside = loads && output.x < outputSize.x && output.y < outputSize.y;
-        if (loads)
-        {
-            blockTexels[slot] = inside ? original.Load(int3(output * factor + texelInBlock, 0)) : float4(0.0f, 0.0f, 0.0f, 0.0f);
-        }
-
-        for (uint stride = firstStride; stride > 0 && blockSize > 1; stride /= 2)
-        {
-            GroupMemoryBarrierWithGroupSync();
-            if (loads && texelIndex < stride && texelIndex + stride < blockSize)
-            {
-                blockTexels[slot] += blockTexels[slot + stride];
-            }
-        }
-        GroupMemoryBarrierWithGroupSync();
-
-        if (inside && texelIndex == 0)
-        {
-            result[output] = blockTexels[slot] / float(blockSize);
-        }
-        // The next tile overwrites the shared entries only after every block
-        // has been written out.
-        GroupMemoryBarrierWithGroupSync();
-    }
+    result[output] = blockSum(output * factor, factor) / float(factor.x * factor.y);
 }

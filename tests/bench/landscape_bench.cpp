@@ -102,10 +102,13 @@ void releaseTargets(SceneResources& scene) {
     }
 }
 
-void BM_Squeeze1080p4x4(benchmark::State& state) {
+// The squeeze of a 1920x1080 window from its supersampled scene: 4x4 (the
+// production's quality) and 1x1 (a plain copy, the quick captures).
+void BM_Squeeze1080p(benchmark::State& state) {
     BenchGpu& gpu = gpuState();
     if (!gpu.ready) return state.SkipWithError("no GPU device");
-    SceneResources scene = windowTargets(4);
+    const auto factor = static_cast<std::uint32_t>(state.range(0));
+    SceneResources scene = windowTargets(factor);
     CameraConstant camera;
     camera.screenSize[0] = scene.renderWidth;
     camera.screenSize[1] = scene.renderHeight;
@@ -116,7 +119,7 @@ void BM_Squeeze1080p4x4(benchmark::State& state) {
     }
     releaseTargets(scene);
 }
-BENCHMARK(BM_Squeeze1080p4x4)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_Squeeze1080p)->Arg(4)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 void BM_Bloom1080p(benchmark::State& state) {
     BenchGpu& gpu = gpuState();

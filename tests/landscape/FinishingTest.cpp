@@ -76,17 +76,16 @@ TEST_F(SqueezeTest, EveryPixelIsTheMeanOfItsBlockForAnyFactorPair) {
     }
 }
 
-TEST(SqueezeGroupsTest, StripsCoverTheWindowForEveryFactor) {
-    for (std::uint32_t factor = 1; factor <= kMaxSqueezeFactor; ++factor) {
-        const std::uint32_t columns = 16 / factor;
-        for (std::uint32_t width : {1u, 37u, 1280u, 1366u, 2560u}) {
-            const std::uint32_t groups = squeezeGroupCount(width, factor);
-            EXPECT_GE(groups * columns, width);
-            EXPECT_LT((groups - 1) * columns, width);
+TEST(SqueezeGroupsTest, TilesCoverTheWindowWithoutAnEmptyRowOrColumn) {
+    for (std::uint32_t width : {1u, 16u, 37u, 1280u, 1366u, 2560u}) {
+        for (std::uint32_t height : {1u, 17u, 720u, 1080u}) {
+            const SqueezeGroups groups = squeezeGroups(width, height);
+            EXPECT_GE(groups.x * 16, width);
+            EXPECT_LT((groups.x - 1) * 16, width);
+            EXPECT_GE(groups.y * 16, height);
+            EXPECT_LT((groups.y - 1) * 16, height);
         }
     }
-    // Factors that divide 16 keep one group per 16 scene columns.
-    EXPECT_EQ(squeezeGroupCount(1920, 4), 1920u * 4 / 16);
 }
 
 class BloomTest : public LandscapeTest {
