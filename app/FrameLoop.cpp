@@ -36,6 +36,7 @@ void FrameLoop::startUp() {
 
 FrameState FrameLoop::renderFrame(float t) {
     const FrameState state = computeFrameState(t, settings_, tracks_, camera_, rig_);
+    if (cameraOverride_) cameraOverride_(camera_);
 
     passes_.createTransformBuffer(rig_.transforms());
 

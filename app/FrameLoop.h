@@ -2,6 +2,9 @@
 // The spine of the production: the start-up order, the order of the passes in
 // every frame with the condition of each, and the loop that follows the clock.
 
+#include <functional>
+#include <utility>
+
 #include "app/CameraConstant.h"
 #include "app/Clock.h"
 #include "app/FramePasses.h"
@@ -31,6 +34,12 @@ public:
     // clock stopped, otherwise draw the frame of the clock's time.
     void run(Clock& clock);
 
+    // Called on the camera of every frame after the tracks have set it, before
+    // any pass reads it: the editor's free view. The production sets none.
+    void setCameraOverride(std::function<void(CameraConstant&)> cameraOverride) {
+        cameraOverride_ = std::move(cameraOverride);
+    }
+
     const CameraConstant& camera() const { return camera_; }
     int scatteredScene() const { return scatteredScene_; }
 
@@ -41,6 +50,7 @@ private:
     CameraConstant camera_;
     MachineRig rig_;
     int scatteredScene_ = -1;
+    std::function<void(CameraConstant&)> cameraOverride_;
 };
 
 }  // namespace tolmero

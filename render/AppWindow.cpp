@@ -33,6 +33,8 @@ int virtualKeyFromSdl(std::int32_t key) {
         case SDLK_DOWN: return 0x28;
         case SDLK_INSERT: return 0x2D;
         case SDLK_DELETE: return 0x2E;
+        case SDLK_MINUS: return 0xBD;   // VK_OEM_MINUS
+        case SDLK_PERIOD: return 0xBE;  // VK_OEM_PERIOD
         default: return -1;
     }
 }
@@ -131,6 +133,8 @@ void AppWindow::record(const SDL_Event& event) {
             if (event.type == SDL_KEYDOWN) {
                 input.keyDown[key] = 1;
                 input.keyPressed[key] = 1;  // key repeats set it again
+                input.keyModifiers[key] = static_cast<std::uint8_t>(((event.key.keysym.mod & KMOD_SHIFT) ? 1 : 0) |
+                                                                    ((event.key.keysym.mod & KMOD_CTRL) ? 2 : 0));
             } else {
                 input.keyDown[key] = 0;
             }

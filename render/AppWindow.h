@@ -27,6 +27,9 @@ struct InputState {
     std::int32_t mouseY = 0;
     std::array<std::uint8_t, 256> keyDown{};     // by virtual-key code
     std::array<std::uint8_t, 256> keyPressed{};  // went down during this frame's pump
+    // The modifiers held when the key last went down (bit 0 Shift, bit 1 Ctrl),
+    // so that a combination pressed and released within one frame still reads.
+    std::array<std::uint8_t, 256> keyModifiers{};
 };
 
 // Virtual-key code of an SDL key, or -1 for keys without one.

@@ -5,14 +5,17 @@
 #include <iostream>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "app/CommandLineValues.h"
 #include "app/LaunchSettings.h"
 #include "app/PlayProduction.h"
+#include "editor/EditorApp.h"
 #include "render/AssetCatalog.h"
 #include "tools/CaptureCommand.h"
 #include "tools/DumpRandoms.h"
 #include "tools/InspectCommand.h"
+#include "tools/PngFile.h"
 #include "tools/RenderCommands.h"
 #include "tracks/TrackSet.h"
 
@@ -97,6 +100,18 @@ int runCommandLine(int argc, char** argv) {
     assets->add_option("--extract", extractDirectory, "also write every asset's bytes under this folder");
 
     std::string randomsOut;
+    EditOptions editOptions;
+    CLI::App* edit = app.add_subcommand(
+        "edit", "edit the tracks live: the production at the editor's time with the track panel and the paths");
+    addDisplayOptions(*edit, editOptions.display);
+    addMusicOption(*edit, editOptions.music);
+    edit->add_option("--tracks", editOptions.tracks, "the track data that saving (Ctrl+S) splices the edits into")
+        ->capture_default_str();
+    edit->add_option("--autosave", editOptions.autosave,
+                     "where every edit is kept until saved (default: the tracks file with .autosave)");
+    edit->add_option("--beat", editOptions.beat, "the beat to open at");
+    edit->add_option("--screenshot", editOptions.screenshot, "the PNG file that F12 writes");
+
     CLI::App* dumpRandoms = app.add_subcommand(
         "dump-randoms", "generate the eight random fields and write them as raw little-endian float32, "
                         "slice by slice, row by row (1024 x 1024 each)");
@@ -139,6 +154,15 @@ int runCommandLine(int argc, char** argv) {
 
     if (*dumpRandoms) return runDumpRandoms(randomsOut);
     if (*play) return runPlay(playOptions);
+    if (*edit) {
+        return runEdit(editOptions, [](const std::string& path, const std::vector<std::uint8_t>& rgba,
+                                       std::uint32_t width, std::uint32_t height) {
+            std::string error;
+            if (writePng(path, rgba, width, height, error)) return true;
+            std::fprintf(stderr, "tolmero: %s\n", error.c_str());
+            return false;
+        });
+    }
     if (*render) return runRenderStill(stillOptions);
     if (*capture) return runCapture(captureOptions);
     if (*bench) return runBench(benchOptions);

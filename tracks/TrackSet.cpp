@@ -58,6 +58,15 @@ TrackKey weightedSum(const std::array<float, 4>& b, const std::array<const Track
     return s;
 }
 
+TrackValue lerp(const TrackValue& a, const TrackValue& b, float u) {
+    return {(1.0f - u) * a.x + u * b.x, (1.0f - u) * a.y + u * b.y, (1.0f - u) * a.z + u * b.z,
+            (1.0f - u) * a.w + u * b.w};
+}
+
+const std::vector<TrackKey> kNoSamples;
+
+}  // namespace
+
 // Samples the spline of one track: n + 1 segments over the control polygon
 // with end indices clamped, 160 samples each and one more in the last segment
 // so that the curve's end point is included.
@@ -89,15 +98,6 @@ std::vector<TrackKey> bakeTrack(const Track& keys) {
     return samples;
 }
 
-TrackValue lerp(const TrackValue& a, const TrackValue& b, float u) {
-    return {(1.0f - u) * a.x + u * b.x, (1.0f - u) * a.y + u * b.y, (1.0f - u) * a.z + u * b.z,
-            (1.0f - u) * a.w + u * b.w};
-}
-
-const std::vector<TrackKey> kNoSamples;
-
-}  // namespace
-
 TrackSet::TrackSet(std::map<std::string, Track, std::less<>> keys) : keys_(std::move(keys)) {}
 
 void TrackSet::bake() {
@@ -105,6 +105,14 @@ void TrackSet::bake() {
     for (const auto& [name, keys] : keys_) {
         samples_.emplace(name, bakeTrack(keys));
     }
+}
+
+void TrackSet::setTrack(std::string_view name, Track keys) {
+    auto it = keys_.find(name);
+    if (it == keys_.end()) it = keys_.emplace(std::string(name), Track{}).first;
+    it->second = std::move(keys);
+    if (samples_.empty()) return;
+    samples_[it->first] = bakeTrack(it->second);
 }
 
 const std::vector<TrackKey>& TrackSet::samples(std::string_view name) const {

@@ -44,6 +44,11 @@ public:
     // Rebuilds the sample table of every track from the key table.
     void bake();
 
+    // Replaces the keys of one track (adding it if it is new) and re-bakes
+    // that track alone; the other tracks keep their samples. Before the first
+    // bake nothing is baked: the first evaluation bakes everything.
+    void setTrack(std::string_view name, Track keys);
+
     const std::map<std::string, Track, std::less<>>& keys() const { return keys_; }
     // Baked samples of one track (empty when unknown or not baked yet).
     const std::vector<TrackKey>& samples(std::string_view name) const;
@@ -52,6 +57,9 @@ private:
     std::map<std::string, Track, std::less<>> keys_;
     std::map<std::string, std::vector<TrackKey>, std::less<>> samples_;
 };
+
+// The baked samples of one track's keys, as TrackSet::bake makes them.
+std::vector<TrackKey> bakeTrack(const Track& keys);
 
 // The production's own 36 tracks, in byte-wise name order.
 const std::map<std::string, Track, std::less<>>& productionTracks();

@@ -1,5 +1,6 @@
 // The production's 36 tracks: names, counts, spans, jumps, ranges, and the
 // sequencing the frame loop reads from them.
+#include "tracks/TrackBounds.h"
 #include "tracks/TrackSet.h"
 
 #include <gtest/gtest.h>
@@ -19,91 +20,6 @@ float component(const TrackValue& v, int c) { return c == 0 ? v.x : c == 1 ? v.y
 
 int sceneIndex(float y) { return static_cast<int>(std::clamp(y, 0.0f, 3.0f)); }
 
-struct Range {
-    int component;  // 0 x, 1 y, 2 z
-    float min;
-    float max;
-};
-
-struct Facts {
-    std::string name;
-    int keys;
-    int corners;
-    float first;
-    float last;
-    // Keys sharing a time, as the kinds in order ('C' corner, 'S' smooth).
-    std::map<float, std::string> shared;
-    std::vector<Range> ranges;
-};
-
-std::map<float, std::string> pairsAt(std::initializer_list<float> times) {
-    std::map<float, std::string> m;
-    for (float t : times) m[t] = "CC";
-    return m;
-}
-
-std::vector<Facts> productionFacts() {
-    std::vector<Facts> f;
-    auto cameraPosition = pairsAt({31.978f, 72.0962f, 96.8138f, 130.374f, 144.003f, 159.87f, 168.104f, 191.981f,
-                                   223.938f, 236.186f, 247.951f, 255.899f, 289.007f, 318.96f, 321.109f, 350.082f});
-    cameraPosition[352.039f] = "CCC";
-    f.push_back({"Camera position", 54, 37, -0.329086f, 375.864f, cameraPosition,
-                 {{0, -0.359526f, 0.427464f}, {1, 0.00116554f, 0.0236756f}, {2, -0.378826f, 0.418076f}}});
-    f.push_back({"Camera x angle", 34, 29, 31.978f, 366.048f,
-                 pairsAt({31.978f, 72.0962f, 96.8138f, 130.374f, 144.003f, 159.87f, 168.055f, 191.981f, 223.938f,
-                          236.186f, 247.951f, 255.899f, 321.109f, 350.082f}),
-                 {{1, -5.72348f, 12.6174f}}});
-    auto pitch = pairsAt({31.978f, 72.0962f, 96.8138f, 130.374f, 168.055f, 191.981f, 247.951f, 255.899f, 350.082f});
-    pitch[223.938f] = "CS";
-    f.push_back({"Camera y angle", 32, 22, 0.279733f, 374.175f, pitch, {{1, -0.253706f, 0.682114f}}});
-    f.push_back({"Field of view", 17, 15, 31.978f, 264.122f,
-                 pairsAt({31.978f, 96.8138f, 144.003f, 159.87f, 168.055f, 255.899f}), {}});
-    f.push_back({"Flames enabled", 2, 2, 289.007f, 289.007f, pairsAt({289.007f}), {}});
-    f.push_back({"Kaivin angle", 1, 0, 232.216f, 232.216f, {}, {}});
-    f.push_back({"Kaivin pos", 1, 0, 267.967f, 267.967f, {}, {}});
-    f.push_back({"Kauha 1", 19, 0, 222.844f, 418.481f, {}, {{1, -1.05107f, 0.235584f}}});
-    f.push_back({"Kauha 2", 13, 0, 223.938f, 412.322f, {}, {{1, -0.362437f, 1.52224f}}});
-    f.push_back({"Kauha 3", 8, 0, 232.158f, 409.182f, {}, {{1, -0.652388f, 0.0724875f}}});
-    f.push_back({"Kone angle", 1, 0, 266.33f, 266.33f, {}, {}});
-    f.push_back({"Koura 1", 14, 0, 223.938f, 406.67f, {{271.186f, "SS"}}, {{1, -11.0947f, 13.3455f}}});
-    f.push_back({"Koura 2", 15, 0, 223.938f, 408.39f, {}, {{1, -0.496617f, 0.616617f}}});
-    f.push_back({"Koura 3", 15, 0, 226.689f, 415.195f, {}, {{1, -0.638908f, 0.730412f}}});
-    f.push_back({"Koura 4", 12, 0, 226.087f, 421.076f, {}, {{1, -0.978581f, 1.06919f}}});
-    f.push_back({"Koura 5", 12, 0, 225.279f, 412.623f, {}, {{1, -1.25041f, 2.12026f}}});
-    f.push_back({"Koura pos", 1, 0, 292.188f, 292.188f, {}, {}});
-    f.push_back({"Rekka angle", 1, 0, 286.749f, 286.749f, {}, {}});
-    f.push_back({"Rekka pos", 1, 0, 322.584f, 322.584f, {}, {}});
-    auto frame = pairsAt({102.883f, 106.04f, 108.94f, 112.012f, 115.168f, 118.58f, 121.907f, 124.04f, 126.876f,
-                          165.905f, 168.104f, 171.017f, 174.114f, 176.964f, 180.017f, 182.999f, 185.982f, 188.968f,
-                          191.999f, 259.033f, 261.983f, 264.984f, 267.934f, 270.572f, 273.625f, 276.264f, 279.007f,
-                          282.059f, 284.957f, 287.014f, 289.007f, 350.082f, 352.039f, 354.75f, 357.894f, 361.024f,
-                          363.958f, 366.961f, 369.895f, 373.108f, 375.971f, 379.114f, 382.048f, 384.982f, 387.915f,
-                          390.988f, 394.061f, 396.925f, 399.998f, 403.002f, 405.935f, 408.869f, 411.872f});
-    frame[64.8931f] = "SC";
-    f.push_back({"Sprite frame", 124, 112, 31.978f, 415.085f, frame, {}});
-    auto sprite = pairsAt({96.8138f, 130.374f, 159.87f, 168.104f, 191.981f, 255.899f, 272.139f, 280.051f, 287.014f,
-                           352.039f});
-    sprite[70.2098f] = "CCC";
-    sprite[264.122f] = "CCC";
-    f.push_back({"Sprite position", 32, 29, 46.6513f, 352.039f, sprite,
-                 {{0, -1.9152f, 2.01365f}, {1, 0.0000204984f, 1.14168f}, {2, -1.05543f, 1.71704f}}});
-    f.push_back({"Sprite size", 7, 5, -2.41817f, 168.104f, pairsAt({168.104f}), {}});
-    f.push_back({"bloom", 15, 6, -0.070832f, 415.637f, pairsAt({31.978f, 289.007f}), {}});
-    f.push_back({"logo activation", 4, 2, 36.7091f, 65.3458f, {}, {}});
-    auto scene = pairsAt({31.978f, 96.8138f, 159.87f});
-    scene[224.111f] = "CS";
-    f.push_back({"scene", 10, 8, -1.14396f, 224.111f, scene, {}});
-    f.push_back({"stump growth", 3, 0, 191.981f, 224.111f, {}, {}});
-    f.push_back({"stump position", 4, 4, 168.104f, 224.111f, pairsAt({168.104f, 224.111f}), {}});
-    f.push_back({"title", 10, 10, 255.899f, 287.014f,
-                 pairsAt({255.899f, 264.122f, 272.139f, 280.051f, 287.014f}), {}});
-    for (const char* empty : {"Kaivurirenkaat 1", "Kaivurirenkaat 2", "Renkaat 1", "Renkaat 2", "Renkaat 3",
-                              "Renkaat 4", "Renkaat 5", "Renkaat 6"}) {
-        f.push_back({empty, 0, 0, 0, 0, {}, {}});
-    }
-    return f;
-}
-
 TEST(ProductionTracks, NamesAreTheThirtySixInByteOrder) {
     const auto& tracks = productionTracks();
     std::vector<std::string> names;
@@ -117,14 +33,14 @@ TEST(ProductionTracks, NamesAreTheThirtySixInByteOrder) {
     EXPECT_EQ(names.back(), "title");
 
     std::vector<std::string> described;
-    for (const Facts& f : productionFacts()) described.push_back(f.name);
+    for (const TrackFacts& f : productionTrackFacts()) described.push_back(f.name);
     std::sort(described.begin(), described.end());
     EXPECT_EQ(names, described);
 }
 
 TEST(ProductionTracks, EveryTrackKeepsItsCountsSpansJumpsAndRanges) {
     const auto& tracks = productionTracks();
-    for (const Facts& f : productionFacts()) {
+    for (const TrackFacts& f : productionTrackFacts()) {
         SCOPED_TRACE(f.name);
         const auto it = tracks.find(f.name);
         ASSERT_NE(it, tracks.end());
@@ -150,7 +66,7 @@ TEST(ProductionTracks, EveryTrackKeepsItsCountsSpansJumpsAndRanges) {
         }
         EXPECT_EQ(shared, f.shared);
 
-        for (const Range& r : f.ranges) {
+        for (const TrackRange& r : f.ranges) {
             float lo = component(keys.front().value, r.component);
             float hi = lo;
             for (const TrackKey& k : keys) {

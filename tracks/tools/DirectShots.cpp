@@ -38,6 +38,7 @@
 #include "tests/support/RandomReference.h"
 #include "tests/support/VegetationReference.h"
 #include "tracks/TrackSet.h"
+#include "tracks/TrackSource.h"
 
 namespace {
 
@@ -45,6 +46,11 @@ using tolmero::Track;
 using tolmero::TrackKey;
 using tolmero::TrackSet;
 using tolmero::TrackValue;
+using tolmero::TrackTable;
+using tolmero::formatTrackRows;
+using tolmero::readTextFile;
+using tolmero::spliceTracks;
+using tolmero::writeTextFileAtomically;
 
 constexpr float kPi = 3.14159265f;
 constexpr float kTwoPi = 2.0f * kPi;
@@ -653,24 +659,6 @@ Track buildScalarTrack(const std::vector<ScalarKey>& keys) {
 // ---------------------------------------------------------------------------
 // Output
 
-std::string number(float v) {
-    if (v == 0.0f) return "0.0f";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", static_cast<double>(v));
-    std::string s = text;
-    if (s.find_first_of(".e") == std::string::npos) s += ".0";
-    return s + "f";
-}
-
-std::string rows(const Track& track) {
-    std::string out;
-    for (const TrackKey& k : track) {
-        out += "    {" + number(k.time) + ", " + number(k.value.x) + ", " + number(k.value.y) + ", " +
-               number(k.value.z) + ", " + (k.value.w > 2.5f ? "kCorner" : "kSmooth") + "},\n";
-    }
-    return out;
-}
-
 struct Directed {
     std::map<std::string, Track> tracks;  // by track name
 };
@@ -706,28 +694,18 @@ Directed direct() {
     return d;
 }
 
+// Through the same splicing as the editor (tracks/TrackSource.h).
 bool splice(const std::string& path, const Directed& d) {
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "cannot read %s\n", path.c_str());
+    std::string text;
+    std::string error;
+    TrackTable rows;
+    for (const auto& [track, array] : kArrayNames) rows[track] = d.tracks.at(track);
+    if (!readTextFile(path, text, error) || !spliceTracks(text, rows, error) ||
+        !writeTextFileAtomically(path, text, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return false;
     }
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    std::string text = buffer.str();
-    for (const auto& [track, array] : kArrayNames) {
-        const std::string opening = "const Row " + array + "[] = {\n";
-        const std::size_t begin = text.find(opening);
-        const std::size_t end = begin == std::string::npos ? begin : text.find("};\n", begin);
-        if (end == std::string::npos) {
-            std::fprintf(stderr, "%s: no array %s\n", path.c_str(), array.c_str());
-            return false;
-        }
-        text.replace(begin + opening.size(), end - begin - opening.size(), rows(d.tracks.at(track)));
-    }
-    std::ofstream out(path);
-    out << text;
-    return static_cast<bool>(out);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -872,6 +850,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [--write TrackData.cpp | --report]\n", argv[0]);
         return 2;
     }
-    for (const auto& [track, array] : kArrayNames) std::printf("const Row %s[] = {\n%s};\n\n", array.c_str(), rows(d.tracks.at(track)).c_str());
+    for (const auto& [track, array] : kArrayNames) std::printf("const Row %s[] = {\n%s};\n\n", array.c_str(), formatTrackRows(d.tracks.at(track)).c_str());
     return 0;
 }
