@@ -25,6 +25,9 @@
 # there and copied back by GNU Parallel (--return), unless --shared-folder
 # says that folder is one shared file system on every host.
 #
+# --raw-frames also writes <out>.rgba, the raw RGBA frames before encoding,
+# one after another (TOLMERO_CAPTURE_RAW_FRAMES of every piece), for checks.
+#
 # Exit codes: 0 joined; 2 bad input; 1 a piece failed on every try (each
 # failed piece named on one line with its host) or the join refused or failed.
 set -euo pipefail
@@ -239,5 +242,10 @@ mv -f "$out.part" "$out"
 if [ "$raw" = 1 ]; then
   while read -r name _ _; do cat "$chunks/$name.rgba"; done <"$plan" >"$out.rgba"
 fi
-[ "$keep" = 1 ] || rm -rf "$chunks"
+if [ "$keep" = 0 ]; then
+  # Only what this script put there: a --chunks folder may hold more.
+  while read -r name _ _; do rm -f "$chunks/$name".{mp4,log,rgba}; done <"$plan"
+  rm -f "$chunks"/{plan,pending,settings,joblog,concat.txt}
+  rmdir "$chunks" 2>/dev/null || true
+fi
 say "wrote $out: $total frames ($duration s) from $count pieces"
