@@ -110,6 +110,8 @@ tolmero="$(cd "$(dirname "$tolmero")" && pwd)/$(basename "$tolmero")"
 command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null || die "ffmpeg and ffprobe are needed (Debian: apt-get install ffmpeg)"
 command -v parallel >/dev/null || die "GNU Parallel is needed (Debian: apt-get install parallel)"
 [ -z "$sshloginfile" ] || [ -r "$sshloginfile" ] || die "cannot read the host list $sshloginfile" 2
+[ -z "$sshloginfile" ] || [ "$shared" = 1 ] || command -v rsync >/dev/null ||
+  die "rsync is needed to bring the pieces back from other hosts (Debian: apt-get install rsync), or use --shared-folder"
 
 # The music as the capture command finds it: --music, else track.flac in the
 # working directory, else beside the program. Named explicitly to every piece
@@ -171,7 +173,7 @@ capture=("$tolmero" capture --fps "$fps" --resolution "$resolution" --samples "$
 if [ "$join_only" = 0 ] && [ "$todo" -gt 0 ]; then
   where=()
   if [ -n "$sshloginfile" ]; then
-    where=(--sshloginfile "$sshloginfile" --filter-hosts)
+    where=(--sshloginfile "$sshloginfile")
     if [ "$shared" = 0 ]; then
       where+=(--return "$chunks/{1}.mp4" --return "$chunks/{1}.log" --cleanup)
       [ "$raw" = 0 ] || where+=(--return "$chunks/{1}.rgba")

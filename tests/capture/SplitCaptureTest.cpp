@@ -254,5 +254,20 @@ TEST_F(CaptureFarm, AFailedPieceIsNamedWithItsHostAndRetried) {
     EXPECT_TRUE(fs::exists(folder_ / "tried")) << "the first try failed";
 }
 
+TEST_F(CaptureFarm, AnUnreachableHostIsNamed) {
+    // An ssh that reaches no host: GNU Parallel's own probes and every piece fail.
+    const fs::path ssh = folder_ / "no-ssh";
+    std::ofstream(ssh) << "#!/bin/sh\necho 'ssh: connect to host: Connection refused' >&2\nexit 255\n";
+    fs::permissions(ssh, fs::perms::owner_all);
+    std::ofstream(folder_ / "hosts") << "1/render07\n";
+    const ProcessResult failed =
+        run("PARALLEL_SSH=" + quoted(ssh) + " " + farm("--sshloginfile hosts --retries 0 --out none.mp4"));
+    EXPECT_EQ(failed.exitCode, 1) << failed.out;
+    EXPECT_EQ(linesWith(failed.out, "3 of 3 pieces failed on every try: chunk-00000086-00000096 (host render07)").size(),
+              1u)
+        << failed.out;
+    EXPECT_FALSE(fs::exists(folder_ / "none.mp4"));
+}
+
 }  // namespace
 }  // namespace splitcapturetest
