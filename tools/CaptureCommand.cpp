@@ -114,7 +114,7 @@ double seconds(std::chrono::steady_clock::duration duration) {
 
 int runCapture(const CaptureOptions& options) {
     // Every check of the input comes before anything is rendered.
-    if (options.out.empty()) {
+    if (options.out.empty() && !options.printFrames) {
         std::fprintf(stderr, "tolmero: --out names the video file to write\n");
         return kExitBadInput;
     }
@@ -128,16 +128,28 @@ int runCapture(const CaptureOptions& options) {
 
     // The range is kept in double: "--to 10.35" must end the frames at 10.35,
     // not at the float nearest to it.
-    double from = 0.0;
-    double to = production.end;
-    if (!options.from.empty() && !parseBeat(options.from, from)) return kExitBadInput;
-    if (!options.to.empty() && !parseBeat(options.to, to)) return kExitBadInput;
     std::string error;
-    const auto plan = planCapture(from, to, options.fps, production, error);
-    if (!plan) {
+    std::optional<CapturePlan> plan;
+    std::optional<GridFrames> grid;
+    if (!options.frames.empty()) {
+        grid = parseGridFrames(options.frames, error);
+        if (grid) plan = planGridCapture(*grid, options.fps, production, error);
+    } else {
+        double from = 0.0;
+        double to = production.end;
+        if (!options.from.empty() && !parseBeat(options.from, from)) return kExitBadInput;
+        if (!options.to.empty() && !parseBeat(options.to, to)) return kExitBadInput;
+        plan = planCapture(from, to, options.fps, production, error);
+        if (plan && options.printFrames) grid = gridFramesOf(from, to, options.fps, production, error);
+    }
+    if (!plan || (options.printFrames && !grid)) {
         std::fprintf(stderr, "tolmero: %s%s\n", error.c_str(),
                      music.playable() ? "" : " (without music the production ends with its last key)");
         return kExitBadInput;
+    }
+    if (options.printFrames) {
+        std::printf("%ld:%ld\n", grid->first, grid->end);
+        return 0;
     }
 
     LaunchSettings settings;
@@ -159,8 +171,12 @@ int runCapture(const CaptureOptions& options) {
         return 1;
     }
     if (const int code = prepareLaunch(options.display, settings)) return code;
-    std::fprintf(stderr, "tolmero: %s%s\n", describeMusic(music).c_str(),
-                 music.playable() ? "" : "; the video will have no sound");
+    if (options.videoOnly) {
+        std::fprintf(stderr, "tolmero: %s; video only, as asked\n", describeMusic(music).c_str());
+    } else {
+        std::fprintf(stderr, "tolmero: %s%s\n", describeMusic(music).c_str(),
+                     music.playable() ? "" : "; the video will have no sound");
+    }
 
     settings.started = 1;
     launchSettings() = settings;
@@ -170,7 +186,7 @@ int runCapture(const CaptureOptions& options) {
     encoding.height = window.height;
     encoding.fps = plan->fps;
     encoding.crf = options.crf;
-    if (music.playable()) encoding.audio = music.path;
+    if (music.playable() && !options.videoOnly) encoding.audio = music.path;
     encoding.audioStartSeconds = plan->fromSeconds();
     encoding.durationSeconds = plan->durationSeconds();
 
@@ -184,9 +200,12 @@ int runCapture(const CaptureOptions& options) {
     Renderer* renderer = createHeadlessRenderer(window.width, window.height);
     if (!renderer) return kExitNoDevice;
     std::fprintf(stderr,
-                 "tolmero: capturing %ld frames, beats %g to %g at %d frames/s (%.3f s), %ux%u with %dx%d samples, "
+                 "tolmero: capturing %ld frames%s, beats %g to %g at %d frames/s (%.3f s), %ux%u with %dx%d samples, "
                  "on %s, into %s\n",
-                 plan->frameCount, plan->fromBeat, plan->toBeat, plan->fps, plan->durationSeconds(), window.width,
+                 plan->frameCount,
+                 grid ? (" (grid frames " + std::to_string(grid->first) + ":" + std::to_string(grid->end) + ")").c_str()
+                      : "",
+                 plan->fromBeat, plan->toBeat, plan->fps, plan->durationSeconds(), window.width,
                  window.height, settings.supersample.x, settings.supersample.y,
                  renderer->device->GetAdapterName(), options.out.c_str());
 
@@ -199,8 +218,12 @@ int runCapture(const CaptureOptions& options) {
         // included, so that a capture from `from` shows the frames of a
         // capture from 0 at the same rate.
         std::fprintf(stderr, "tolmero: catching the particles up to beat %g\n", plan->fromBeat);
-        catchUpParticles(passes, trackSet(), loop.camera(), plan->fromBeat,
-                         {plan->fps, true, &CaptureSignals::interrupted});
+        // The steps are queued on the device and run with the first frame's
+        // submission, so their count is shown, not a time.
+        const CatchUpCounts steps = catchUpParticles(passes, trackSet(), loop.camera(), plan->fromBeat,
+                                                     {plan->fps, true, &CaptureSignals::interrupted});
+        std::fprintf(stderr, "tolmero: caught up: %d logo steps, %d flame steps\n", steps.logoSteps,
+                     steps.flameSteps);
     }
     if (CaptureSignals::interrupted()) {
         destroyRenderer();

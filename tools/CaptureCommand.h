@@ -23,6 +23,14 @@
 // 130 stopped by Ctrl-C and 143 by SIGTERM, the file finished with the frames
 // captured so far.
 //
+// Split captures: `--frames A:B` draws frames A to B - 1 of the global grid
+// of the frame rate (frame k at beat k / fps x 105 / 60), caught up exactly as
+// a run from beat 0 at that rate has the particles there, so that pieces of
+// one grid laid end to end are, frame for frame, one capture of their whole
+// span. `--video-only` leaves the sound out (a piece of a split capture; the
+// join muxes the music once over the whole). `--print-frames` prints the grid
+// frames of the request as "A:B" and stops, before any device starts.
+//
 // For tests: with TOLMERO_CAPTURE_RAW_FRAMES=<file> in the environment, the
 // frames handed to ffmpeg are also written to <file>, raw RGBA, one after
 // another.
@@ -42,6 +50,9 @@ struct CaptureOptions {
     int fps = 60;
     std::string from;  // empty: beat 0
     std::string to;    // empty: the end of the production
+    std::string frames;  // "A:B": grid frames A to B - 1 instead of --from and --to
+    bool videoOnly = false;
+    bool printFrames = false;
     int crf = 18;
     std::string music;  // empty: "track.flac" in the working directory, then beside the program
 };

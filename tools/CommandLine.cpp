@@ -72,11 +72,22 @@ int runCommandLine(int argc, char** argv) {
     CLI::App* capture = app.add_subcommand(
         "capture", "render the production headless at a fixed frame rate into an MP4 video with the music "
                    "(encoded by the ffmpeg program)");
-    capture->add_option("--out", captureOptions.out, "the video file to write (MP4)")->required();
+    capture->add_option("--out", captureOptions.out, "the video file to write (MP4)");
     capture->add_option("--fps", captureOptions.fps, "frames per second")->capture_default_str();
-    capture->add_option("--from", captureOptions.from, "first beat (default: 0)");
-    capture->add_option("--to", captureOptions.to,
-                        "beat to stop before (default: the end of the music, or of the keyed timeline without it)");
+    auto* captureFrom = capture->add_option("--from", captureOptions.from, "first beat (default: 0)");
+    auto* captureTo = capture->add_option(
+        "--to", captureOptions.to,
+        "beat to stop before (default: the end of the music, or of the keyed timeline without it)");
+    capture
+        ->add_option("--frames", captureOptions.frames,
+                     "A:B: frames A to B - 1 of the frame grid of --fps from beat 0 (frame k at beat k / fps x 105 / "
+                     "60), exactly as one long capture has them; pieces of one grid join end to end")
+        ->excludes(captureFrom)
+        ->excludes(captureTo);
+    capture->add_flag("--video-only", captureOptions.videoOnly,
+                      "leave the sound out (a piece of a split capture: the join adds the music)");
+    capture->add_flag("--print-frames", captureOptions.printFrames,
+                      "print the grid frames of the range as A:B and stop (no --out needed)");
     capture->add_option("--crf", captureOptions.crf, "H.264 quality: 0 lossless .. 51 worst")->capture_default_str();
     addDisplayOptions(*capture, captureOptions.display);
     addMusicOption(*capture, captureOptions.music);

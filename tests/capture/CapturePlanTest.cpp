@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
+#include "app/Clock.h"
 #include "app/FrameState.h"
 #include "app/MusicFile.h"
 #include "tools/CapturePlan.h"
@@ -51,6 +53,88 @@ TEST(CapturePlan, FramesFollowTheMusicClockAndStopBeforeTheEnd) {
     plan = planCapture(5.0, 5.001, 24, {0.0, 434.0}, error);
     ASSERT_TRUE(plan);
     EXPECT_EQ(plan->frameCount, 1);
+}
+
+TEST(GridCapture, PiecesOfOneGridAreTheFramesOfOneCapture) {
+    const BeatRange production{-2.41817, 434.0};
+    std::string error;
+    // A capture from 0 and the grid frames 0:275 draw the very same beats.
+    const auto whole = planCapture(0.0, 16.0, 30, production, error);
+    const auto grid = planGridCapture({0, 275}, 30, production, error);
+    ASSERT_TRUE(whole && grid) << error;
+    ASSERT_EQ(grid->frameCount, whole->frameCount);
+    for (long k = 0; k < whole->frameCount; ++k) ASSERT_EQ(grid->beatOfFrame(k), whole->beatOfFrame(k)) << k;
+
+    // Uneven pieces put end to end: every frame's beat is bit for bit the
+    // one of the same frame in one long run, not an offset from its piece's
+    // start (which rounds differently).
+    const long cuts[] = {4938, 4945, 5000, 5001, 5143};
+    long frame = 4938;
+    for (std::size_t i = 0; i + 1 < std::size(cuts); ++i) {
+        const auto piece = planGridCapture({cuts[i], cuts[i + 1]}, 30, production, error);
+        ASSERT_TRUE(piece) << error;
+        EXPECT_EQ(piece->frameCount, cuts[i + 1] - cuts[i]);
+        EXPECT_EQ(piece->fromBeat, beatOfFrame(cuts[i], 30));
+        for (long k = 0; k < piece->frameCount; ++k, ++frame) ASSERT_EQ(piece->beatOfFrame(k), beatOfFrame(frame, 30));
+    }
+    EXPECT_EQ(frame, 5143);
+    const auto piece = planGridCapture({4938, 4945}, 30, production, error);
+    EXPECT_NEAR(piece->fromSeconds(), 4938.0 / 30.0, 1e-9);
+    EXPECT_NEAR(piece->durationSeconds(), 7.0 / 30.0, 1e-12);
+}
+
+TEST(GridCapture, BeatRangesMapToTheGridFramesTheyHold) {
+    const BeatRange production{-2.41817, 434.0};
+    std::string error;
+    for (const auto& [from, to, fps] : {std::tuple{288.0, 300.0, 30}, std::tuple{0.0, 434.0, 60},
+                                        std::tuple{10.0, 10.35, 30}, std::tuple{-2.0, 3.3, 24}}) {
+        SCOPED_TRACE(std::to_string(from) + ".." + std::to_string(to) + " at " + std::to_string(fps));
+        const auto frames = gridFramesOf(from, to, fps, production, error);
+        ASSERT_TRUE(frames) << error;
+        // The first frame at or after `from` (within rounding), the last before `to`.
+        EXPECT_LT(beatOfFrame(frames->first - 1, fps), from);
+        EXPECT_GE(beatOfFrame(frames->first, fps), from - 1e-9);
+        EXPECT_LT(beatOfFrame(frames->end - 1, fps), to);
+        EXPECT_GE(beatOfFrame(frames->end, fps), to - 1e-9);
+        EXPECT_TRUE(planGridCapture(*frames, fps, production, error)) << error;
+    }
+    EXPECT_EQ(gridFramesOf(288.0, 300.0, 30, production, error)->first, 4938);
+    EXPECT_EQ(gridFramesOf(288.0, 300.0, 30, production, error)->end, 5143);
+    // The whole production at 60 fps is the 14,880 frames of a capture from 0.
+    const auto all = gridFramesOf(0.0, 434.0, 60, production, error);
+    EXPECT_EQ(all->first, 0);
+    EXPECT_EQ(all->end, planCapture(0.0, 434.0, 60, production, error)->frameCount);
+    EXPECT_EQ(all->end, 14880);
+    // A range shorter than a frame's spacing may hold no grid frame at all.
+    EXPECT_FALSE(gridFramesOf(100.0, 100.001, 60, production, error));
+    EXPECT_NE(error.find("holds no frame"), std::string::npos) << error;
+}
+
+TEST(GridCapture, RefusesFramesOutsideTheProductionAndBadRanges) {
+    const BeatRange production{-2.41817, 434.0};
+    std::string error;
+    // Frame 14879 at 60 fps is the last before beat 434; frame -41 at 30 fps
+    // (beat -2.392) the first after the first key.
+    EXPECT_TRUE(planGridCapture({14000, 14880}, 60, production, error)) << error;
+    EXPECT_FALSE(planGridCapture({14000, 14881}, 60, production, error));
+    EXPECT_NE(error.find("outside the production"), std::string::npos) << error;
+    EXPECT_TRUE(planGridCapture({-41, 10}, 30, production, error)) << error;
+    EXPECT_FALSE(planGridCapture({-42, 10}, 30, production, error));
+    EXPECT_FALSE(planGridCapture({0, 10}, 0, production, error));
+    EXPECT_NE(error.find("frame rate"), std::string::npos) << error;
+    EXPECT_FALSE(planGridCapture({0, 1L << 62}, 60, production, error));
+
+    const auto parsed = parseGridFrames("4938:5143", error);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->first, 4938);
+    EXPECT_EQ(parsed->end, 5143);
+    EXPECT_EQ(parseGridFrames("-41:0", error)->first, -41);
+    for (const char* bad : {"", ":", "10", "10:", ":10", "a:b", "1.5:3", "10:20:30", " 1:2", "1:2 ", "10:10", "20:10",
+                            "99999999999999999999:1"}) {
+        EXPECT_FALSE(parseGridFrames(bad, error)) << bad;
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_NE((parseGridFrames("20:10", error), error).find("empty"), std::string::npos) << error;
 }
 
 TEST(ProgressBar, ShowsCountRateAndTimeLeft) {
