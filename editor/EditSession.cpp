@@ -10,16 +10,6 @@ namespace {
 
 const Track kNoKeys;
 
-bool sameKeys(const Track& a, const Track& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].time != b[i].time || a[i].value.x != b[i].value.x || a[i].value.y != b[i].value.y ||
-            a[i].value.z != b[i].value.z || a[i].value.w != b[i].value.w)
-            return false;
-    }
-    return true;
-}
-
 std::string plural(std::size_t n, const char* what) {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }

@@ -98,6 +98,13 @@ std::vector<TrackKey> bakeTrack(const Track& keys) {
     return samples;
 }
 
+bool sameKeys(const Track& a, const Track& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const TrackKey& p, const TrackKey& q) {
+        return p.time == q.time && p.value.x == q.value.x && p.value.y == q.value.y && p.value.z == q.value.z &&
+               p.value.w == q.value.w;
+    });
+}
+
 TrackSet::TrackSet(std::map<std::string, Track, std::less<>> keys) : keys_(std::move(keys)) {}
 
 void TrackSet::bake() {

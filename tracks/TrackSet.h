@@ -29,6 +29,9 @@ struct TrackKey {
 
 using Track = std::vector<TrackKey>;
 
+// Whether two tracks hold the same keys, time and all four components alike.
+bool sameKeys(const Track& a, const Track& b);
+
 class TrackSet {
 public:
     // Samples per segment of the baked polyline; the last segment gets one more.
