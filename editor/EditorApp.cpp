@@ -50,12 +50,10 @@ bool isSpatial(const Track& keys) {
     return false;
 }
 
-// Times where keys of a track share a time: its cuts and jumps.
-std::vector<float> sharedTimes(const Track& keys) {
+// Times where keys of a track share a time: its cuts and jumps, in order.
+std::vector<float> cutTimes(const Track& keys) {
     std::vector<float> times;
-    for (std::size_t i = 1; i < keys.size(); ++i)
-        if (keys[i].time == keys[i - 1].time && (times.empty() || times.back() != keys[i].time))
-            times.push_back(keys[i].time);
+    for (const auto& [time, kinds] : sharedTimes(keys)) times.push_back(time);
     return times;
 }
 
@@ -78,8 +76,8 @@ public:
         session_.selectTrack("Camera position");
         t_ = options.beat;
         const Track& cut = session_.keys("Camera position");
-        cuts_ = sharedTimes(cut);
-        scenes_ = sharedTimes(session_.keys("scene"));
+        cuts_ = cutTimes(cut);
+        scenes_ = cutTimes(session_.keys("scene"));
         if (!session_.keys("scene").empty()) scenes_.push_back(session_.keys("scene").back().time);
         for (const auto& [name, keys] : trackSet().keys())
             if (!keys.empty()) names_.push_back(name);

@@ -118,7 +118,6 @@ std::vector<TrackFacts> makeFacts() {
 }
 
 
-bool isCornerKey(const TrackKey& k) { return k.value.w > 2.5f; }
 
 std::string number(float v) {
     char text[32];
@@ -146,6 +145,28 @@ const std::map<std::string, TrackFacts, std::less<>>& productionTrackFactsByName
         return m;
     }();
     return byName;
+}
+
+std::map<float, std::string> sharedTimes(const Track& keys) {
+    std::map<float, std::string> shared;
+    for (std::size_t i = 0; i < keys.size();) {
+        std::size_t j = i;
+        std::string kinds;
+        while (j < keys.size() && keys[j].time == keys[i].time) kinds += isCornerKey(keys[j++]) ? 'C' : 'S';
+        if (kinds.size() > 1) shared[keys[i].time] = kinds;
+        i = j;
+    }
+    return shared;
+}
+
+std::pair<float, float> componentRange(const Track& keys, int component) {
+    float lo = trackComponent(keys.front().value, component);
+    float hi = lo;
+    for (const TrackKey& k : keys) {
+        lo = std::min(lo, trackComponent(k.value, component));
+        hi = std::max(hi, trackComponent(k.value, component));
+    }
+    return {lo, hi};
 }
 
 float trackComponent(const TrackValue& value, int component) {
@@ -207,23 +228,10 @@ std::vector<std::string> checkTrack(const TrackFacts* facts, const Track& origin
     if (edited.front().time != f.first) problems.push_back(name + " keeps its first key at beat " + number(f.first));
     if (edited.back().time != f.last) problems.push_back(name + " keeps its last key at beat " + number(f.last));
 
-    std::map<float, std::string> shared;
-    for (std::size_t i = 0; i < edited.size();) {
-        std::size_t j = i;
-        std::string kinds;
-        while (j < edited.size() && edited[j].time == edited[i].time) kinds += isCornerKey(edited[j++]) ? 'C' : 'S';
-        if (kinds.size() > 1) shared[edited[i].time] = kinds;
-        i = j;
-    }
-    if (shared != f.shared) problems.push_back(name + " keeps its cuts and jumps: keys sharing a time stay as they are");
+    if (sharedTimes(edited) != f.shared) problems.push_back(name + " keeps its cuts and jumps: keys sharing a time stay as they are");
 
     for (const TrackRange& r : f.ranges) {
-        float lo = trackComponent(edited.front().value, r.component);
-        float hi = lo;
-        for (const TrackKey& k : edited) {
-            lo = std::min(lo, trackComponent(k.value, r.component));
-            hi = std::max(hi, trackComponent(k.value, r.component));
-        }
+        const auto [lo, hi] = componentRange(edited, r.component);
         if (lo != r.min || hi != r.max) {
             problems.push_back(name + " keeps " + kComponentNames[r.component] + " within " + number(r.min) + " .. " +
                                number(r.max) + ", each bound on its own key");

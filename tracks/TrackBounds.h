@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tracks/TrackSet.h"
@@ -58,6 +59,11 @@ const std::map<std::string, TrackFacts, std::less<>>& productionTrackFactsByName
 float trackComponent(const TrackValue& value, int component);  // 0 x, 1 y, 2 z, 3 w
 void setTrackComponent(TrackValue& value, int component, float number);
 
+// The keys that share a time, by time, as their kinds in order ('C' corner,
+// 'S' smooth): the cuts and jumps of a track.
+std::map<float, std::string> sharedTimes(const Track& keys);
+// The lowest and highest value of one component over a non-empty track's keys.
+std::pair<float, float> componentRange(const Track& keys, int component);
 // What is wrong with `edited` as a new version of `original`, one sentence
 // each, against the rules every track keeps (finite numbers, kinds 1 or 3,
 // non-decreasing times) and, with `facts`, against those. Empty when the

@@ -36,13 +36,12 @@ const Basis kBasis = makeBasis();
 // A w above this marks a corner key, repeated three times in the control polygon.
 constexpr float kCornerThreshold = 2.5f;
 
-bool isCorner(const TrackKey& key) { return key.value.w > kCornerThreshold; }
 
 std::vector<TrackKey> controlPolygon(const Track& keys) {
     std::vector<TrackKey> points;
     points.reserve(keys.size() * 3);
     for (const TrackKey& key : keys) {
-        const int copies = isCorner(key) ? 3 : 1;
+        const int copies = isCornerKey(key) ? 3 : 1;
         for (int i = 0; i < copies; ++i) points.push_back(key);
     }
     return points;
@@ -97,6 +96,8 @@ std::vector<TrackKey> bakeTrack(const Track& keys) {
     }
     return samples;
 }
+
+bool isCornerKey(const TrackKey& key) { return key.value.w > kCornerThreshold; }
 
 bool sameKeys(const Track& a, const Track& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const TrackKey& p, const TrackKey& q) {

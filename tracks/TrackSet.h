@@ -29,6 +29,9 @@ struct TrackKey {
 
 using Track = std::vector<TrackKey>;
 
+// Corner keys (multiplicity 3) against smooth ones (1).
+bool isCornerKey(const TrackKey& key);
+
 // Whether two tracks hold the same keys, time and all four components alike.
 bool sameKeys(const Track& a, const Track& b);
 

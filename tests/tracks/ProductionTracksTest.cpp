@@ -14,10 +14,6 @@
 namespace tolmero {
 namespace {
 
-bool isCorner(const TrackKey& k) { return k.value.w > 2.5f; }
-
-float component(const TrackValue& v, int c) { return c == 0 ? v.x : c == 1 ? v.y : v.z; }
-
 int sceneIndex(float y) { return static_cast<int>(std::clamp(y, 0.0f, 3.0f)); }
 
 TEST(ProductionTracks, NamesAreTheThirtySixInByteOrder) {
@@ -46,7 +42,7 @@ TEST(ProductionTracks, EveryTrackKeepsItsCountsSpansJumpsAndRanges) {
         ASSERT_NE(it, tracks.end());
         const Track& keys = it->second;
         ASSERT_EQ(static_cast<int>(keys.size()), f.keys);
-        EXPECT_EQ(std::count_if(keys.begin(), keys.end(), isCorner), f.corners);
+        EXPECT_EQ(std::count_if(keys.begin(), keys.end(), isCornerKey), f.corners);
         for (const TrackKey& k : keys) {
             EXPECT_TRUE(k.value.w == 1.0f || k.value.w == 3.0f) << k.time;
         }
@@ -56,23 +52,10 @@ TEST(ProductionTracks, EveryTrackKeepsItsCountsSpansJumpsAndRanges) {
         EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end(),
                                    [](const TrackKey& a, const TrackKey& b) { return a.time < b.time; }));
 
-        std::map<float, std::string> shared;
-        for (std::size_t i = 0; i < keys.size();) {
-            std::size_t j = i;
-            std::string kinds;
-            while (j < keys.size() && keys[j].time == keys[i].time) kinds += isCorner(keys[j++]) ? 'C' : 'S';
-            if (kinds.size() > 1) shared[keys[i].time] = kinds;
-            i = j;
-        }
-        EXPECT_EQ(shared, f.shared);
+        EXPECT_EQ(sharedTimes(keys), f.shared);
 
         for (const TrackRange& r : f.ranges) {
-            float lo = component(keys.front().value, r.component);
-            float hi = lo;
-            for (const TrackKey& k : keys) {
-                lo = std::min(lo, component(k.value, r.component));
-                hi = std::max(hi, component(k.value, r.component));
-            }
+            const auto [lo, hi] = componentRange(keys, r.component);
             EXPECT_EQ(lo, r.min) << "component " << r.component;
             EXPECT_EQ(hi, r.max) << "component " << r.component;
         }
@@ -84,7 +67,7 @@ TEST(ProductionTracks, TotalsOfKeysControlPointsAndSamples) {
     int controlPoints = 0;
     for (const auto& [name, track] : productionTracks()) {
         keys += static_cast<int>(track.size());
-        for (const TrackKey& k : track) controlPoints += isCorner(k) ? 3 : 1;
+        for (const TrackKey& k : track) controlPoints += isCornerKey(k) ? 3 : 1;
     }
     EXPECT_EQ(keys, 462);
     EXPECT_EQ(controlPoints, 1024);
@@ -103,7 +86,7 @@ TEST(ProductionTracks, LongTracksBeginAndEndWithTheirTellingRows) {
         EXPECT_NEAR(k.value.x, x, tolerance) << time;
         EXPECT_NEAR(k.value.y, y, tolerance) << time;
         EXPECT_NEAR(k.value.z, z, tolerance) << time;
-        EXPECT_EQ(isCorner(k), corner) << time;
+        EXPECT_EQ(isCornerKey(k), corner) << time;
     };
     // Camera rows are given to five significant digits.
     const Track& cam = t.at("Camera position");
@@ -117,13 +100,13 @@ TEST(ProductionTracks, LongTracksBeginAndEndWithTheirTellingRows) {
     EXPECT_EQ(yaw[0].value.y, 4.603f);
     EXPECT_EQ(yaw[1].value.y, 5.43971f);
     EXPECT_EQ(yaw.back().value.y, -3.76228f);
-    EXPECT_FALSE(isCorner(yaw.back()));
+    EXPECT_FALSE(isCornerKey(yaw.back()));
 
     const Track& pitch = t.at("Camera y angle");
     const float firstPitches[] = {-0.161694f, -0.118762f, 0.0310279f, -0.129245f};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(pitch[i].value.y, firstPitches[i]);
-        EXPECT_FALSE(isCorner(pitch[i]));
+        EXPECT_FALSE(isCornerKey(pitch[i]));
         EXPECT_LT(pitch[i].time, 31.978f);
     }
     EXPECT_EQ(pitch.back().value.y, -0.0803304f);
