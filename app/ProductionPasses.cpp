@@ -63,8 +63,10 @@ void ProductionPasses::createResources() {
     scene_.bloom = createTexture(DXGI_FORMAT_R16G16B16A16_FLOAT, scene_.windowWidth, scene_.windowHeight,
                                  targetBinds | D3D11_BIND_UNORDERED_ACCESS, 0);
     scene_.squeezeConstants = createSqueezeConstants(scene_.supersampleX, scene_.supersampleY);
-    scene_.depth = createTexture(DXGI_FORMAT_D32_FLOAT, scene_.renderWidth, scene_.renderHeight,
-                                 D3D11_BIND_DEPTH_STENCIL, 0);
+    // Typeless, so that the sprites' culling can read what the passes before
+    // them have drawn.
+    scene_.depth = createTexture(DXGI_FORMAT_R32_TYPELESS, scene_.renderWidth, scene_.renderHeight,
+                                 D3D11_BIND_DEPTH_STENCIL | D3D11_BIND_SHADER_RESOURCE, 0);
     scene_.linearSampler =
         createSampler(D3D11_FILTER_MIN_MAG_MIP_LINEAR, D3D11_TEXTURE_ADDRESS_WRAP, D3D11_COMPARISON_ALWAYS);
     scene_.randoms = createRandomFields();

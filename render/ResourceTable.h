@@ -1,6 +1,6 @@
 #pragma once
 
-// The names and ids of every asset that the production embeds: 43 compiled
+// The names and ids of every asset that the production embeds: 45 compiled
 // shader containers and 218 images. An asset's id is 300 plus the position of
 // its name in ordinal (code-unit) order, so shader names (upper case) come
 // first, then the glyph bitmaps under "cache/fonts/", then "sprites/".
@@ -17,15 +17,15 @@ inline constexpr int kShaderResourceType = 256;  // shader container
 inline constexpr int kImageResourceType = 257;   // PNG or JPEG file, unchanged
 
 inline constexpr std::int32_t kFirstResourceId = 300;
-inline constexpr std::size_t kResourceCount = 261;
-inline constexpr std::size_t kShaderResourceCount = 43;
+inline constexpr std::size_t kResourceCount = 263;
+inline constexpr std::size_t kShaderResourceCount = 45;
 
 struct ResourceTableEntry {
     std::string_view name;
     std::int32_t id;
 };
 
-// All 261 (name, id) pairs in id order.
+// All 263 (name, id) pairs in id order.
 std::span<const ResourceTableEntry> resourceTable();
 
 // Type of the asset with this name: shaders are named "<Base>.hlsl:main:<target>".

@@ -1,5 +1,6 @@
 #include "scene/Culling.h"
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
@@ -48,6 +49,31 @@ void compactVisible(const SceneResources& scene, ID3D11Buffer* constants, ID3D11
               bindingEntry("groupOffsets", scene.groupOffsets), bindingEntry("visibleIndices", indices)});
 }
 
+// "DepthPyramidConstants": every level's size and first element.
+constexpr std::uint32_t kDepthTileSize = 16;
+constexpr std::uint32_t kMaxDepthLevels = 16;
+struct DepthPyramidConstants {
+    std::array<std::array<std::uint32_t, 4>, kMaxDepthLevels> levels{};  // width, height, first element, 0
+    std::uint32_t levelCount = 0;
+    std::uint32_t padding[3] = {};
+};
+
+// Tiles of 16 x 16 pixels, then halving (rounded up) to a single texel.
+DepthPyramidConstants depthPyramidLayout(std::uint32_t width, std::uint32_t height, std::uint32_t& elements) {
+    DepthPyramidConstants layout;
+    std::uint32_t levelWidth = (width + kDepthTileSize - 1) / kDepthTileSize;
+    std::uint32_t levelHeight = (height + kDepthTileSize - 1) / kDepthTileSize;
+    elements = 0;
+    for (;;) {
+        layout.levels[layout.levelCount++] = {levelWidth, levelHeight, elements, 0};
+        elements += levelWidth * levelHeight;
+        if ((levelWidth == 1 && levelHeight == 1) || layout.levelCount == kMaxDepthLevels) break;
+        levelWidth = (levelWidth + 1) / 2;
+        levelHeight = (levelHeight + 1) / 2;
+    }
+    return layout;
+}
+
 ID3D11Buffer* compactionConstants(std::uint32_t items, std::uint32_t verticesPerItem, IndexPattern pattern) {
     const std::uint32_t groups = (items + kGroupSize - 1) / kGroupSize;
     return createConstantBuffer(CompactionConstants{items, verticesPerItem, groups, pattern});
@@ -57,19 +83,33 @@ ID3D11Buffer* compactionConstants(std::uint32_t items, std::uint32_t verticesPer
 
 namespace {
 
-bool& cullingSwitch() {
-    static bool enabled = [] {
+// TOLMERO_CULLING=0 turns all culling off, TOLMERO_CULLING=frustum keeps the
+// view volume's and the pixel centres' culling but not the depth's.
+struct CullingSwitches {
+    bool enabled = true;
+    bool behindDrawnDepth = true;
+};
+
+CullingSwitches& cullingSwitches() {
+    static CullingSwitches switches = [] {
+        CullingSwitches s;
         const char* setting = std::getenv("TOLMERO_CULLING");
-        return !(setting && std::strcmp(setting, "0") == 0);
+        if (setting && std::strcmp(setting, "0") == 0) s.enabled = s.behindDrawnDepth = false;
+        if (setting && std::strcmp(setting, "frustum") == 0) s.behindDrawnDepth = false;
+        return s;
     }();
-    return enabled;
+    return switches;
 }
 
 }  // namespace
 
-bool cullingEnabled() { return cullingSwitch(); }
+bool cullingEnabled() { return cullingSwitches().enabled; }
 
-void setCullingEnabled(bool enabled) { cullingSwitch() = enabled; }
+void setCullingEnabled(bool enabled) { cullingSwitches().enabled = enabled; }
+
+bool depthCullingEnabled() { return cullingSwitches().behindDrawnDepth; }
+
+void setDepthCullingEnabled(bool enabled) { cullingSwitches().behindDrawnDepth = enabled; }
 
 void createCullingBuffers(SceneResources& scene) {
     scene.visibleSprites = createUintBuffer(kSpriteCount / 32, 0, 0);
@@ -86,6 +126,14 @@ void createCullingBuffers(SceneResources& scene) {
     scene.waterArguments = createUintBuffer(5, 0, D3D11_RESOURCE_MISC_DRAWINDIRECT_ARGS);
     scene.groupCounts = createUintBuffer(kMaxGroups, 0, 0);
     scene.groupOffsets = createUintBuffer(kMaxGroups, 0, 0);
+
+    std::uint32_t pyramidElements = 0;
+    const DepthPyramidConstants layout = depthPyramidLayout(scene.renderWidth, scene.renderHeight, pyramidElements);
+    scene.depthPyramid = createStructuredBufferBytes(nullptr, pyramidElements, 4,
+                                                     D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS, 0);
+    scene.depthPyramidConstants = createConstantBuffer(layout);
+    scene.depthTileColumns = layout.levels[0][0];
+    scene.depthTileRows = layout.levels[0][1];
 }
 
 void measureLandscapeTiles(const SceneResources& scene) {
@@ -95,16 +143,40 @@ void measureLandscapeTiles(const SceneResources& scene) {
               bindingEntry("waterHeights", scene.waterTileHeights)});
 }
 
+namespace {
+
+// The depth pyramid of what has been drawn so far.
+void measureDrawnDepth(const SceneResources& scene) {
+    dispatch("MeasureDepthTiles.hlsl:main:cs_5_0", (scene.depthTileColumns + 7) / 8, (scene.depthTileRows + 7) / 8, 1,
+             {bindingEntry("DepthPyramidConstants", scene.depthPyramidConstants), bindingEntry("depth", scene.depth),
+              bindingEntry("depthPyramid", scene.depthPyramid)});
+    dispatch("BuildDepthPyramid.hlsl:main:cs_5_0", 1, 1, 1,
+             {bindingEntry("DepthPyramidConstants", scene.depthPyramidConstants),
+              bindingEntry("depthPyramid", scene.depthPyramid)});
+}
+
+}  // namespace
+
 void cullVegetation(const SceneResources& scene) {
+    // Without the depth's culling the program reads a pyramid of no levels.
+    ID3D11Buffer* noLevels = nullptr;
+    if (depthCullingEnabled()) {
+        measureDrawnDepth(scene);
+    } else {
+        noLevels = createConstantBuffer(DepthPyramidConstants{});
+    }
     ID3D11Buffer* constants = compactionConstants(kSpriteCount, kSpriteVertices, kBillboardQuads);
     const std::uint32_t groups = kSpriteCount / kGroupSize;
     dispatch("CullSprites.hlsl:main:cs_5_0", groups, 1, 1,
              {bindingEntry("CameraConstant", scene.camera), bindingEntry("CompactionConstants", constants),
+              bindingEntry("DepthPyramidConstants", noLevels ? noLevels : scene.depthPyramidConstants),
+              bindingEntry("depthPyramid", scene.depthPyramid),
               bindingEntry("aspectRatios", scene.vegetationAspectRatios),
               bindingEntry("typeHeights", scene.typeHeights), bindingEntry("spriteLocations", scene.spriteLocations),
               bindingEntry("visibleMasks", scene.visibleSprites), bindingEntry("groupCounts", scene.groupCounts)});
     compactVisible(scene, constants, scene.visibleSprites, scene.spriteIndices, scene.spriteArguments, groups);
     releaseObject(constants);
+    if (noLevels) releaseObject(noLevels);
 }
 
 void cullLandscape(const SceneResources& scene, ID3D11Buffer* tileHeights, ID3D11Buffer* indices,

@@ -8,6 +8,9 @@
 // unculled draw would have drawn, with the same SV_VertexID, in the same
 // order; the culled ones produce no fragment. So the frame stays the same bit
 // for bit: TOLMERO_CULLING=0 in the environment turns culling off to check.
+// Sprites are also culled behind the depth drawn before them (the terrain,
+// the water, the machines, the stump): each of their fragments would fail
+// the depth test. TOLMERO_CULLING=frustum keeps all culling but that one.
 
 #include <cstdint>
 
@@ -23,6 +26,11 @@ constexpr std::uint32_t kLandscapeTileCount = 512 * 512 / kLandscapeTileQuads;
 // one process switches it.
 bool cullingEnabled();
 void setCullingEnabled(bool enabled);
+
+// False when TOLMERO_CULLING is 0 or "frustum", or after
+// setDepthCullingEnabled(false): sprites behind the drawn depth then stay.
+bool depthCullingEnabled();
+void setDepthCullingEnabled(bool enabled);
 
 // The flag, index, argument and height buffers, at start-up.
 void createCullingBuffers(SceneResources& scene);

@@ -24,7 +24,7 @@ struct SceneResources {
     gpu::ID3D11Texture2D* result = nullptr;           // window size, RGBA8: "result", "source"
     gpu::ID3D11Texture2D* bloom = nullptr;            // window size, RGBA16F: "bloom", "result2"
     gpu::ID3D11Buffer* squeezeConstants = nullptr;    // "SqueezeBuffer"
-    gpu::ID3D11Texture2D* depth = nullptr;            // renderSize, D32: "SV_Depth"
+    gpu::ID3D11Texture2D* depth = nullptr;            // renderSize, D32 (readable): "SV_Depth", "depth"
     gpu::ID3D11SamplerState* linearSampler = nullptr; // "linearSampler"
     gpu::ID3D11Texture2D* randoms = nullptr;          // 1024 x 1024 x 8, R32F: "randoms"
     gpu::ID3D11Buffer* spriteLocations = nullptr;     // 2^20 x 16 bytes: "spriteLocations"
@@ -67,6 +67,13 @@ struct SceneResources {
     gpu::ID3D11Buffer* waterArguments = nullptr;
     gpu::ID3D11Buffer* groupCounts = nullptr;         // visible items per group of 256
     gpu::ID3D11Buffer* groupOffsets = nullptr;        // each group's first place in its list
+    // The farthest depth drawn before the sprites, by tiles of 16 x 16
+    // pixels and coarser: sprites behind it all are culled too. The depth
+    // target must then be readable (created R32_TYPELESS).
+    gpu::ID3D11Buffer* depthPyramid = nullptr;           // every level, row after row
+    gpu::ID3D11Buffer* depthPyramidConstants = nullptr;  // "DepthPyramidConstants": the levels' sizes
+    std::uint32_t depthTileColumns = 0;
+    std::uint32_t depthTileRows = 0;
 
     // The frame's small buffers, created during the frame and released at its end.
     gpu::ID3D11Buffer* camera = nullptr;     // "CameraConstant"

@@ -61,6 +61,14 @@ protected:
         return pixels;
     }
 
+    // The sprites that the last frame's indexed draw drew.
+    static std::uint32_t drawnSpriteCount() {
+        std::uint32_t arguments[5] = {};
+        EXPECT_EQ(context()->ReadSubresource(passes_->resources().spriteArguments, 0, arguments, sizeof arguments),
+                  gpu::S_OK);
+        return arguments[0] / 6;
+    }
+
     static gpu::ID3D11Buffer* copyOf(gpu::ID3D11Buffer* particles) {
         gpu::D3D11_BUFFER_DESC desc{};
         particles->GetDesc(&desc);
@@ -88,6 +96,7 @@ TEST_F(ProductionFrames, CulledAndFullDrawsGiveTheSameBytesInEveryScene) {
     // The logo is caught up once, before its first beat; the fire gets a
     // few dozen steps of its own before its first beat, which is enough for
     // flames of every age.
+    std::uint64_t spritesHiddenByDepth = 0;
     const float beats[] = {8.0f, 15.989f, 45.0f, 64.396f, 128.342f, 140.0f, 200.0f, 240.0f, 260.0f, 300.0f, 410.0f};
     for (const float beat : beats) {
         SCOPED_TRACE("beat " + std::to_string(beat));
@@ -105,18 +114,34 @@ TEST_F(ProductionFrames, CulledAndFullDrawsGiveTheSameBytesInEveryScene) {
         }
         setCullingEnabled(true);
         const std::vector<std::uint8_t> culled = frameOf(beat);
+        const std::uint32_t spritesDrawn = drawnSpriteCount();
+        setDepthCullingEnabled(false);
+        const std::vector<std::uint8_t> frustumCulled = frameOf(beat);
+        const std::uint32_t spritesInView = drawnSpriteCount();
+        setDepthCullingEnabled(true);
         setCullingEnabled(false);
         const std::vector<std::uint8_t> full = frameOf(beat);
         setCullingEnabled(true);
         ASSERT_EQ(culled.size(), full.size());
+        ASSERT_EQ(frustumCulled.size(), full.size());
         std::size_t differing = 0;
-        for (std::size_t i = 0; i < culled.size(); ++i) differing += culled[i] != full[i];
+        std::size_t differingFrustum = 0;
+        for (std::size_t i = 0; i < culled.size(); ++i) {
+            differing += culled[i] != full[i];
+            differingFrustum += frustumCulled[i] != full[i];
+        }
         EXPECT_EQ(differing, 0u) << "bytes differ";
+        EXPECT_EQ(differingFrustum, 0u) << "bytes differ without the depth's culling";
+        // The depth only ever removes sprites that the view volume kept.
+        EXPECT_LE(spritesDrawn, spritesInView);
+        spritesHiddenByDepth += spritesInView - spritesDrawn;
         // The frame shows something: not one flat colour.
         std::size_t changes = 0;
         for (std::size_t i = 4; i < full.size(); i += 4) changes += full[i] != full[i - 4];
         EXPECT_GT(changes, full.size() / 40);
     }
+    // The terrain hides sprites in these shots: the depth's culling must find some.
+    EXPECT_GT(spritesHiddenByDepth, 0u);
     EXPECT_EQ(gpu::validationMessageCount(), validationBefore_) << "the frames raised validation messages";
 }
 

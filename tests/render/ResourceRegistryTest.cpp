@@ -77,7 +77,7 @@ TEST(ResourceTable, GroupsOccupyTheirIdRangesWithTheRightTypes) {
             << name;
     }
     // The production's 38 programs and the 5 of the culling's compaction.
-    EXPECT_EQ(shaders, 43);
+    EXPECT_EQ(shaders, 45);
     EXPECT_EQ(static_cast<std::size_t>(shaders), kShaderResourceCount);
 }
 
