@@ -11,7 +11,7 @@
 
 #include "app/CameraConstant.h"
 #include "app/LaunchSettings.h"
-#include "tests/support/RandomReference.h"
+#include "reference/RandomReference.h"
 #include "tracks/TrackSet.h"
 
 namespace tolmero {
