@@ -90,13 +90,31 @@ Matrix4 invert(const Matrix4& matrix) {
     return inverse;
 }
 
+namespace {
+
+CameraTracks cameraTracks(TrackSet& set, TrackHandle (TrackSet::*lookup)(std::string_view)) {
+    return {(set.*lookup)("Camera position"), (set.*lookup)("Camera y angle"), (set.*lookup)("Camera x angle"),
+            (set.*lookup)("Field of view"), (set.*lookup)("logo activation")};
+}
+
+}  // namespace
+
+CameraTracks findCameraTracks(TrackSet& tracks) { return cameraTracks(tracks, &TrackSet::find); }
+
+CameraTracks requireCameraTracks(TrackSet& tracks) { return cameraTracks(tracks, &TrackSet::require); }
+
 void updateCamera(CameraConstant& camera, TrackSet& tracks, float t, const PixelSize& window,
                   const PixelSize& render) {
-    const TrackValue eye = tracks.evaluate("Camera position", t);
-    const float pitch = tracks.evaluate("Camera y angle", t).y;
-    const float yaw = tracks.evaluate("Camera x angle", t).y;
-    const float fieldOfView = tracks.evaluate("Field of view", t).y;
-    const float logoActivation = tracks.evaluate("logo activation", t).y;
+    updateCamera(camera, tracks, findCameraTracks(tracks), t, window, render);
+}
+
+void updateCamera(CameraConstant& camera, const TrackSet& set, const CameraTracks& tracks, float t,
+                  const PixelSize& window, const PixelSize& render) {
+    const TrackValue eye = set.evaluate(tracks.position, t);
+    const float pitch = set.evaluate(tracks.pitch, t).y;
+    const float yaw = set.evaluate(tracks.yaw, t).y;
+    const float fieldOfView = set.evaluate(tracks.fieldOfView, t).y;
+    const float logoActivation = set.evaluate(tracks.logoActivation, t).y;
 
     camera.cameraToWorld = cameraFrame(eye.x, eye.y, eye.z, pitch, yaw);
     const float aspect = static_cast<float>(window.width) / static_cast<float>(window.height);

@@ -42,11 +42,28 @@ int sceneIndex(float sceneValue);
 // so no float reaches an undefined conversion.
 int truncateToInt(float value);
 
+// Every track the frame reads, found once: the production resolves them when
+// it starts, so a track missing from the set stops it there.
+struct FrameTracks {
+    TrackHandle scene, stumpPosition, stumpGrowth, flamesEnabled, spritePosition, spriteFrame, spriteSize, title,
+        bloom;
+    CameraTracks camera;
+    MachineRig::Tracks machines;
+};
+// By name: a track the set lacks evaluates to zero.
+FrameTracks findFrameTracks(TrackSet& tracks);
+// Every one of them must be in the set; throws std::out_of_range naming the
+// first one missing.
+FrameTracks requireFrameTracks(TrackSet& tracks);
+
 // Computes the frame's CPU state at time t. Writes time, scene and the camera
 // fields into `camera` and the transforms into `rig`, in the frame loop's
 // order: scene, machine rig, camera, stumps, then the values read later in
 // the frame.
 FrameState computeFrameState(float t, const LaunchSettings& settings, TrackSet& tracks,
                              CameraConstant& camera, MachineRig& rig);
+// The same from tracks found beforehand in `set`.
+FrameState computeFrameState(float t, const LaunchSettings& settings, const TrackSet& set,
+                             const FrameTracks& tracks, CameraConstant& camera, MachineRig& rig);
 
 }  // namespace tolmero
