@@ -2,6 +2,7 @@
 
 #include "app/CameraConstant.h"
 #include "app/LaunchSettings.h"
+#include "tracks/CameraAngles.h"
 
 namespace tolmero {
 namespace {
@@ -25,9 +26,8 @@ constexpr float kGivensThreshold = 1e-6f;
 
 Matrix4 cameraFrame(float eyeX, float eyeY, float eyeZ, float pitch, float yaw) {
     // d = (0, 0, 1) x (Rpitch x Ryaw): the third row of the product.
-    const float cp = std::cos(pitch), sp = std::sin(pitch);
-    const float cy = std::cos(yaw), sy = std::sin(yaw);
-    const Vec3 direction{-cp * sy, -sp, cp * cy};
+    const ViewDirection d = viewDirection(yaw, pitch);
+    const Vec3 direction{d.x, d.y, d.z};
 
     const Vec3 eye{eyeX, eyeY, eyeZ};
     const Vec3 target = eye + direction;

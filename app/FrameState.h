@@ -12,6 +12,7 @@
 #include "app/LaunchSettings.h"
 #include "scene/Characters.h"
 #include "scene/MachineRig.h"
+#include "tracks/SceneIndex.h"
 #include "tracks/TrackSet.h"
 
 namespace tolmero {
@@ -34,13 +35,6 @@ struct FrameState {
     StumpData stumpData;
     AnimInfo animInfo;
 };
-
-// Scene index from the "scene" track's y: clamped to 0..3, truncated.
-int sceneIndex(float sceneValue);
-
-// Truncates toward zero; values beyond the int range saturate and NaN gives 0,
-// so no float reaches an undefined conversion.
-int truncateToInt(float value);
 
 // Every track the frame reads, found once: the production resolves them when
 // it starts, so a track missing from the set stops it there.

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "tracks/CameraAngles.h"
+
 namespace tolmero::shots {
 
 constexpr float kPi = 3.14159265f;
@@ -18,10 +20,11 @@ inline V3 operator*(V3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
 inline float dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 inline float length(V3 a) { return std::sqrt(dot(a, a)); }
 
-// The viewing direction for yaw and pitch: positive yaw turns from +z toward
-// -x, positive pitch tilts down.
+// The viewing direction for yaw and pitch, as the camera reads them
+// (tracks/CameraAngles.h).
 inline V3 direction(float yaw, float pitch) {
-    return {-std::cos(pitch) * std::sin(yaw), -std::sin(pitch), std::cos(pitch) * std::cos(yaw)};
+    const ViewDirection d = viewDirection(yaw, pitch);
+    return {d.x, d.y, d.z};
 }
 // The yaw and pitch that look along d.
 inline float yawOf(V3 d) { return std::atan2(-d.x, d.z); }

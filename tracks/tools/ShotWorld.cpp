@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "reference/RandomReference.h"
+#include "tracks/SceneIndex.h"
 
 namespace tolmero::shots {
 
@@ -11,9 +12,7 @@ TrackSet& fixedTracks() {
     return set;
 }
 
-int sceneAt(float t) {
-    return static_cast<int>(std::clamp(fixedTracks().evaluate("scene", t).y, 0.0f, 3.0f));
-}
+int sceneAt(float t) { return sceneIndex(fixedTracks().evaluate("scene", t).y); }
 
 float ground(int scene, float x, float z) { return tolmero::reference::terrainSurfaceHeight(scene, x, z); }
 
