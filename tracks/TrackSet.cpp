@@ -168,20 +168,11 @@ const std::vector<TrackKey>& TrackSet::samples(std::string_view name) const {
     return it == samples_.end() ? kNoSamples : it->second;
 }
 
-TrackValue TrackSet::evaluate(std::string_view name, float t) {
-    // Unknown names give zeros without touching the sample table, so a stray
-    // name cannot force a full bake on every call.
-    const auto keyIt = keys_.find(name);
-    if (keyIt == keys_.end()) return {};
-    auto sampleIt = samples_.find(name);
-    if (sampleIt == samples_.end()) {
-        bake();
-        sampleIt = samples_.find(name);
-    }
-    return evaluateBaked(keyIt->second, sampleIt->second, t);
-}
+TrackValue TrackSet::evaluate(std::string_view name, float t) { return evaluate(find(name), t); }
 
 TrackHandle TrackSet::find(std::string_view name) {
+    // Unknown names give an empty handle without touching the sample table,
+    // so a stray name cannot force a full bake on every call.
     const auto keyIt = keys_.find(name);
     if (keyIt == keys_.end()) return {};
     auto sampleIt = samples_.find(name);
