@@ -2,6 +2,7 @@
 
 #include "app/CameraConstant.h"
 #include "app/LaunchSettings.h"
+#include "tracks/CameraAngles.h"
 
 namespace tolmero {
 namespace {
@@ -25,9 +26,8 @@ constexpr float kGivensThreshold = 1e-6f;
 
 Matrix4 cameraFrame(float eyeX, float eyeY, float eyeZ, float pitch, float yaw) {
     // d = (0, 0, 1) x (Rpitch x Ryaw): the third row of the product.
-    const float cp = std::cos(pitch), sp = std::sin(pitch);
-    const float cy = std::cos(yaw), sy = std::sin(yaw);
-    const Vec3 direction{-cp * sy, -sp, cp * cy};
+    const ViewDirection d = viewDirection(yaw, pitch);
+    const Vec3 direction{d.x, d.y, d.z};
 
     const Vec3 eye{eyeX, eyeY, eyeZ};
     const Vec3 target = eye + direction;
@@ -90,13 +90,31 @@ Matrix4 invert(const Matrix4& matrix) {
     return inverse;
 }
 
+namespace {
+
+CameraTracks cameraTracks(TrackSet& set, TrackHandle (TrackSet::*lookup)(std::string_view)) {
+    return {(set.*lookup)("Camera position"), (set.*lookup)("Camera y angle"), (set.*lookup)("Camera x angle"),
+            (set.*lookup)("Field of view"), (set.*lookup)("logo activation")};
+}
+
+}  // namespace
+
+CameraTracks findCameraTracks(TrackSet& tracks) { return cameraTracks(tracks, &TrackSet::find); }
+
+CameraTracks requireCameraTracks(TrackSet& tracks) { return cameraTracks(tracks, &TrackSet::require); }
+
 void updateCamera(CameraConstant& camera, TrackSet& tracks, float t, const PixelSize& window,
                   const PixelSize& render) {
-    const TrackValue eye = tracks.evaluate("Camera position", t);
-    const float pitch = tracks.evaluate("Camera y angle", t).y;
-    const float yaw = tracks.evaluate("Camera x angle", t).y;
-    const float fieldOfView = tracks.evaluate("Field of view", t).y;
-    const float logoActivation = tracks.evaluate("logo activation", t).y;
+    updateCamera(camera, tracks, findCameraTracks(tracks), t, window, render);
+}
+
+void updateCamera(CameraConstant& camera, const TrackSet& set, const CameraTracks& tracks, float t,
+                  const PixelSize& window, const PixelSize& render) {
+    const TrackValue eye = set.evaluate(tracks.position, t);
+    const float pitch = set.evaluate(tracks.pitch, t).y;
+    const float yaw = set.evaluate(tracks.yaw, t).y;
+    const float fieldOfView = set.evaluate(tracks.fieldOfView, t).y;
+    const float logoActivation = set.evaluate(tracks.logoActivation, t).y;
 
     camera.cameraToWorld = cameraFrame(eye.x, eye.y, eye.z, pitch, yaw);
     const float aspect = static_cast<float>(window.width) / static_cast<float>(window.height);

@@ -54,10 +54,23 @@ struct PixelSize;
 constexpr float kCameraNear = 0.0001f;
 constexpr float kCameraFar = 2.0f;
 
+// The tracks the camera follows: "Camera position", "Camera y angle" (pitch),
+// "Camera x angle" (yaw), "Field of view" and "logo activation".
+struct CameraTracks {
+    TrackHandle position, pitch, yaw, fieldOfView, logoActivation;
+};
+// By name: a track the set lacks evaluates to zero.
+CameraTracks findCameraTracks(TrackSet& tracks);
+// Every one of them must be in the set; throws std::out_of_range naming the
+// first one missing.
+CameraTracks requireCameraTracks(TrackSet& tracks);
+
 // Evaluates the camera tracks at t and overwrites the four matrices,
 // logoActivation and screenSize. time and scene are the frame loop's.
 void updateCamera(CameraConstant& camera, TrackSet& tracks, float t, const PixelSize& window,
                   const PixelSize& render);
+void updateCamera(CameraConstant& camera, const TrackSet& set, const CameraTracks& tracks, float t,
+                  const PixelSize& window, const PixelSize& render);
 
 // Look-at frame of a camera at `eye` with the given pitch and yaw (radians).
 Matrix4 cameraFrame(float eyeX, float eyeY, float eyeZ, float pitch, float yaw);

@@ -3,7 +3,7 @@
 namespace tolmero {
 
 FrameLoop::FrameLoop(const LaunchSettings& settings, TrackSet& tracks, FramePasses& passes)
-    : settings_(settings), tracks_(tracks), passes_(passes) {}
+    : settings_(settings), tracks_(tracks), frameTracks_(requireFrameTracks(tracks)), passes_(passes) {}
 
 void FrameLoop::startUp() {
     passes_.createResources();
@@ -35,7 +35,7 @@ void FrameLoop::startUp() {
 }
 
 FrameState FrameLoop::renderFrame(float t) {
-    const FrameState state = computeFrameState(t, settings_, tracks_, camera_, rig_);
+    const FrameState state = computeFrameState(t, settings_, tracks_, frameTracks_, camera_, rig_);
     if (cameraOverride_) cameraOverride_(camera_);
 
     passes_.createTransformBuffer(rig_.transforms());

@@ -20,6 +20,8 @@ constexpr unsigned kParticleCount = 200000;
 
 class FrameLoop {
 public:
+    // Finds every track the frame reads; throws std::out_of_range naming a
+    // track the set lacks.
     FrameLoop(const LaunchSettings& settings, TrackSet& tracks, FramePasses& passes);
 
     // Creates the resources, generates the random fields and pre-simulates
@@ -46,6 +48,7 @@ public:
 private:
     const LaunchSettings& settings_;
     TrackSet& tracks_;
+    FrameTracks frameTracks_;  // found when the loop is made: a missing track stops the production here
     FramePasses& passes_;
     CameraConstant camera_;
     MachineRig rig_;

@@ -12,6 +12,7 @@
 #include "app/LaunchSettings.h"
 #include "scene/Characters.h"
 #include "scene/MachineRig.h"
+#include "tracks/SceneIndex.h"
 #include "tracks/TrackSet.h"
 
 namespace tolmero {
@@ -35,12 +36,19 @@ struct FrameState {
     AnimInfo animInfo;
 };
 
-// Scene index from the "scene" track's y: clamped to 0..3, truncated.
-int sceneIndex(float sceneValue);
-
-// Truncates toward zero; values beyond the int range saturate and NaN gives 0,
-// so no float reaches an undefined conversion.
-int truncateToInt(float value);
+// Every track the frame reads, found once: the production resolves them when
+// it starts, so a track missing from the set stops it there.
+struct FrameTracks {
+    TrackHandle scene, stumpPosition, stumpGrowth, flamesEnabled, spritePosition, spriteFrame, spriteSize, title,
+        bloom;
+    CameraTracks camera;
+    MachineRig::Tracks machines;
+};
+// By name: a track the set lacks evaluates to zero.
+FrameTracks findFrameTracks(TrackSet& tracks);
+// Every one of them must be in the set; throws std::out_of_range naming the
+// first one missing.
+FrameTracks requireFrameTracks(TrackSet& tracks);
 
 // Computes the frame's CPU state at time t. Writes time, scene and the camera
 // fields into `camera` and the transforms into `rig`, in the frame loop's
@@ -48,5 +56,8 @@ int truncateToInt(float value);
 // the frame.
 FrameState computeFrameState(float t, const LaunchSettings& settings, TrackSet& tracks,
                              CameraConstant& camera, MachineRig& rig);
+// The same from tracks found beforehand in `set`.
+FrameState computeFrameState(float t, const LaunchSettings& settings, const TrackSet& set,
+                             const FrameTracks& tracks, CameraConstant& camera, MachineRig& rig);
 
 }  // namespace tolmero

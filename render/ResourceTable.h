@@ -1,14 +1,21 @@
 #pragma once
 
-// The names and ids of every asset that the production embeds: 45 compiled
-// shader containers and 218 images. An asset's id is 300 plus the position of
-// its name in ordinal (code-unit) order, so shader names (upper case) come
-// first, then the glyph bitmaps under "cache/fonts/", then "sprites/".
+// The names and ids of every asset that the production embeds: the compiled
+// shader containers and the images. The build lists the shaders and the
+// generated images (AssetNames.h, made from shaders/ and the image generators
+// of assets/); the glyph bitmaps are named by the glyph table. An asset's id
+// is 300 plus the position of its name in ordinal (code-unit) order, so shader
+// names (upper case) come first, then the glyph bitmaps under "cache/fonts/",
+// then "sprites/".
 
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <span>
 #include <string_view>
+
+#include "AssetNames.h"
+#include "text/GlyphTable.h"
 
 namespace tolmero {
 
@@ -17,15 +24,17 @@ inline constexpr int kShaderResourceType = 256;  // shader container
 inline constexpr int kImageResourceType = 257;   // PNG or JPEG file, unchanged
 
 inline constexpr std::int32_t kFirstResourceId = 300;
-inline constexpr std::size_t kResourceCount = 263;
-inline constexpr std::size_t kShaderResourceCount = 45;
+inline constexpr std::size_t kShaderResourceCount = std::size(generated::kShaderAssetNames);
+inline constexpr std::size_t kImageResourceCount =
+    static_cast<std::size_t>(kGlyphCount) + std::size(generated::kGeneratedImageNames);
+inline constexpr std::size_t kResourceCount = kShaderResourceCount + kImageResourceCount;
 
 struct ResourceTableEntry {
     std::string_view name;
     std::int32_t id;
 };
 
-// All 263 (name, id) pairs in id order.
+// All (name, id) pairs in id order.
 std::span<const ResourceTableEntry> resourceTable();
 
 // Type of the asset with this name: shaders are named "<Base>.hlsl:main:<target>".

@@ -1,6 +1,7 @@
 #include "scene/MachineRig.h"
 
 #include <cmath>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -162,20 +163,42 @@ MachineRig::MachineRig() {
     transforms_.fill(Matrix4::identity());
 }
 
-void MachineRig::update(TrackSet& tracks, float t) {
+namespace {
+
+MachineRig::Tracks rigTracks(TrackSet& set, TrackHandle (TrackSet::*lookup)(std::string_view)) {
+    MachineRig::Tracks tracks;
     for (const Root& root : kRoots) {
+        tracks.rootAngles.push_back((set.*lookup)(root.angleTrack));
+        tracks.rootPositions.push_back((set.*lookup)(root.positionTrack));
+    }
+    for (const Joint& joint : kJoints) tracks.jointAngles.push_back((set.*lookup)(joint.angleTrack));
+    return tracks;
+}
+
+}  // namespace
+
+MachineRig::Tracks MachineRig::findTracks(TrackSet& tracks) { return rigTracks(tracks, &TrackSet::find); }
+
+MachineRig::Tracks MachineRig::requireTracks(TrackSet& tracks) { return rigTracks(tracks, &TrackSet::require); }
+
+void MachineRig::update(TrackSet& tracks, float t) { update(tracks, findTracks(tracks), t); }
+
+void MachineRig::update(const TrackSet& set, const Tracks& tracks, float t) {
+    for (std::size_t r = 0; r < std::size(kRoots); ++r) {
+        const Root& root = kRoots[r];
         const int index = transformIndex(root.part);
-        const float angle = tracks.evaluate(root.angleTrack, t).y;
-        const TrackValue position = tracks.evaluate(root.positionTrack, t);
+        const float angle = set.evaluate(tracks.rootAngles[r], t).y;
+        const TrackValue position = set.evaluate(tracks.rootPositions[r], t);
         const Float3& pivot = pivots_[index];
         transforms_[index] = translation(pivot.x, pivot.y, pivot.z) *
                              translation(position.x / kModelUnit, position.y / kModelUnit,
                                          position.z / kModelUnit) *
                              rotation(Axis::Y, angle);
     }
-    for (const Joint& joint : kJoints) {
+    for (std::size_t j = 0; j < std::size(kJoints); ++j) {
+        const Joint& joint = kJoints[j];
         const int index = transformIndex(joint.part);
-        const float angle = tracks.evaluate(joint.angleTrack, t).y;
+        const float angle = set.evaluate(tracks.jointAngles[j], t).y;
         const Float3& pivot = pivots_[index];
         transforms_[index] = transforms_[transformIndex(joint.parent)] *
                              translation(pivot.x, pivot.y, pivot.z) * rotation(joint.axis, angle);

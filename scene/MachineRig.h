@@ -10,6 +10,7 @@
 
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "scene/Matrix4.h"
 #include "tracks/TrackSet.h"
@@ -28,9 +29,21 @@ public:
 
     MachineRig();
 
+    // The rig's tracks of one set: each root's angle and position, each
+    // joint's angle.
+    struct Tracks {
+        std::vector<TrackHandle> rootAngles, rootPositions, jointAngles;
+    };
+    // By name: a track the set lacks evaluates to zero.
+    static Tracks findTracks(TrackSet& tracks);
+    // Every one of them must be in the set; throws std::out_of_range naming
+    // the first one missing.
+    static Tracks requireTracks(TrackSet& tracks);
+
     // Evaluates the rig's tracks at t and rebuilds all 19 transforms, every
     // parent before its children.
     void update(TrackSet& tracks, float t);
+    void update(const TrackSet& set, const Tracks& tracks, float t);
 
     const std::array<Matrix4, kPartCount>& transforms() const { return transforms_; }
 

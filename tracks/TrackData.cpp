@@ -29,9 +29,10 @@ struct Row {
 // Camera
 
 // The camera, the character's foot point and the machine joints below are
-// written by tracks/tools/DirectShots.cpp from its shot list (look-at targets,
-// points over the terrain, dig and crane cycles); re-aim a shot there and
-// splice the rows back in with its --write option.
+// written by the shot tool of tracks/tools/ from its shot list (look-at
+// targets and points over the terrain in ShotList.cpp, dig and crane cycles in
+// JointCurves.cpp); re-aim a shot there and splice the rows back in with its
+// --write option.
 //
 // Camera eye point in world units. Between cuts a shot is a corner key at each
 // end, with smooth keys bending the move in between; a cut is two corner keys

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <stdexcept>
+#include <string>
 #include <utility>
 
 namespace tolmero {
@@ -62,6 +64,44 @@ TrackValue lerp(const TrackValue& a, const TrackValue& b, float u) {
             (1.0f - u) * a.w + u * b.w};
 }
 
+// The value at t of a track with its baked samples `s`.
+TrackValue evaluateBaked(const Track& keys, const std::vector<TrackKey>& s, float t) {
+    if (keys.empty()) return {};
+
+    const TrackKey& first = keys.front();
+    const TrackKey& last = keys.back();
+    // A time that is not a number has no place on the curve; hold the start.
+    if (keys.size() == 1 || t < first.time || std::isnan(t)) return first.value;
+    if (t >= last.time) return last.value;
+    if (t == first.time) return first.value;
+
+    const std::size_t count = s.size();
+    if (count < 2) return first.value;
+
+    // Last sample whose time is below t.
+    std::size_t lo = 0;
+    std::size_t hi = count - 1;
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi + 1) / 2;
+        if (t <= s[mid].time) {
+            hi = mid - 1;
+        } else {
+            lo = mid;
+        }
+    }
+
+    // The last sample may fall a little short of the last key's time.
+    if (lo + 1 >= count) return s[count - 1].value;
+
+    // Where the curve's time is flat (jumps, clamped ends) neighbouring samples
+    // can share a time or step back a little: hold the earlier sample.
+    const float dt = s[lo + 1].time - s[lo].time;
+    if (!(dt > 0.0f)) return s[lo].value;
+
+    const float u = (t - s[lo].time) / dt;
+    return lerp(s[lo].value, s[lo + 1].value, u);
+}
+
 const std::vector<TrackKey> kNoSamples;
 
 }  // namespace
@@ -109,9 +149,9 @@ bool sameKeys(const Track& a, const Track& b) {
 TrackSet::TrackSet(std::map<std::string, Track, std::less<>> keys) : keys_(std::move(keys)) {}
 
 void TrackSet::bake() {
-    samples_.clear();
+    // In place, so that the handles of the tracks stay valid.
     for (const auto& [name, keys] : keys_) {
-        samples_.emplace(name, bakeTrack(keys));
+        samples_[name] = bakeTrack(keys);
     }
 }
 
@@ -128,54 +168,30 @@ const std::vector<TrackKey>& TrackSet::samples(std::string_view name) const {
     return it == samples_.end() ? kNoSamples : it->second;
 }
 
-TrackValue TrackSet::evaluate(std::string_view name, float t) {
-    // Unknown names give zeros without touching the sample table, so a stray
-    // name cannot force a full bake on every call.
+TrackValue TrackSet::evaluate(std::string_view name, float t) { return evaluate(find(name), t); }
+
+TrackHandle TrackSet::find(std::string_view name) {
+    // Unknown names give an empty handle without touching the sample table,
+    // so a stray name cannot force a full bake on every call.
     const auto keyIt = keys_.find(name);
     if (keyIt == keys_.end()) return {};
-
     auto sampleIt = samples_.find(name);
     if (sampleIt == samples_.end()) {
         bake();
         sampleIt = samples_.find(name);
     }
+    return TrackHandle(&keyIt->second, &sampleIt->second);
+}
 
-    const Track& keys = keyIt->second;
-    if (keys.empty()) return {};
+TrackHandle TrackSet::require(std::string_view name) {
+    const TrackHandle handle = find(name);
+    if (!handle) throw std::out_of_range("no track named \"" + std::string(name) + "\" in the track set");
+    return handle;
+}
 
-    const TrackKey& first = keys.front();
-    const TrackKey& last = keys.back();
-    // A time that is not a number has no place on the curve; hold the start.
-    if (keys.size() == 1 || t < first.time || std::isnan(t)) return first.value;
-    if (t >= last.time) return last.value;
-    if (t == first.time) return first.value;
-
-    const std::vector<TrackKey>& s = sampleIt->second;
-    const std::size_t count = s.size();
-    if (count < 2) return first.value;
-
-    // Last sample whose time is below t.
-    std::size_t lo = 0;
-    std::size_t hi = count - 1;
-    while (lo < hi) {
-        const std::size_t mid = (lo + hi + 1) / 2;
-        if (t <= s[mid].time) {
-            hi = mid - 1;
-        } else {
-            lo = mid;
-        }
-    }
-
-    // The last sample may fall a little short of the last key's time.
-    if (lo + 1 >= count) return s[count - 1].value;
-
-    // Where the curve's time is flat (jumps, clamped ends) neighbouring samples
-    // can share a time or step back a little: hold the earlier sample.
-    const float dt = s[lo + 1].time - s[lo].time;
-    if (!(dt > 0.0f)) return s[lo].value;
-
-    const float u = (t - s[lo].time) / dt;
-    return lerp(s[lo].value, s[lo + 1].value, u);
+TrackValue TrackSet::evaluate(const TrackHandle& track, float t) const {
+    if (!track) return {};
+    return evaluateBaked(*track.keys_, *track.samples_, t);
 }
 
 TrackSet& trackSet() {

@@ -35,6 +35,24 @@ bool isCornerKey(const TrackKey& key);
 // Whether two tracks hold the same keys, time and all four components alike.
 bool sameKeys(const Track& a, const Track& b);
 
+class TrackSet;
+
+// One track of a set, found by name once (TrackSet::find or require) so that
+// evaluating it needs no lookup. It stays valid as long as its set: setTrack
+// and bake update a track in place. An empty handle (a name the set lacks)
+// evaluates to (0, 0, 0, 0), as evaluating that name does.
+class TrackHandle {
+public:
+    TrackHandle() = default;
+    explicit operator bool() const { return keys_ != nullptr; }
+
+private:
+    friend class TrackSet;
+    TrackHandle(const Track* keys, const std::vector<TrackKey>* samples) : keys_(keys), samples_(samples) {}
+    const Track* keys_ = nullptr;
+    const std::vector<TrackKey>* samples_ = nullptr;
+};
+
 class TrackSet {
 public:
     // Samples per segment of the baked polyline; the last segment gets one more.
@@ -46,6 +64,15 @@ public:
     // The value of track `name` at time t. Unknown names and empty tracks
     // give (0, 0, 0, 0). The first evaluation bakes every track.
     TrackValue evaluate(std::string_view name, float t);
+
+    // The handle of track `name`, empty when the set has no such track.
+    // Bakes every track if the set is not baked yet.
+    TrackHandle find(std::string_view name);
+    // The same for a name the set must hold: throws std::out_of_range naming
+    // the missing track.
+    TrackHandle require(std::string_view name);
+    // The value of the handle's track at t, as evaluate(name, t) gives it.
+    TrackValue evaluate(const TrackHandle& track, float t) const;
 
     // Rebuilds the sample table of every track from the key table.
     void bake();

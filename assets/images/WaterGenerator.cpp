@@ -19,7 +19,7 @@
 #include "common/Noise.h"
 #include "common/Random.h"
 #include "common/Raster.h"
-#include "tests/support/RandomReference.h"
+#include "reference/RandomReference.h"
 
 using namespace tolmero::images;
 

@@ -1,5 +1,6 @@
 #include "Cues.h"
 
+#include "tracks/SceneIndex.h"
 #include "tracks/TrackSet.h"
 
 #include <algorithm>
@@ -14,11 +15,8 @@ namespace {
 // The frame loop's readings of the tracks: the scene index is the value
 // clamped to 0..3 and truncated, the card number the value truncated (0 to 3
 // show a card), and the fire burns while its switch is above zero.
-int truncated(float value) { return std::isnan(value) ? 0 : int(std::clamp(value, -2.0e9f, 2.0e9f)); }
-int sceneAt(tolmero::TrackSet& tracks, double beat) {
-    return truncated(std::clamp(tracks.evaluate("scene", float(beat)).y, 0.0f, 3.0f));
-}
-int cardAt(tolmero::TrackSet& tracks, double beat) { return truncated(tracks.evaluate("title", float(beat)).y); }
+int sceneAt(tolmero::TrackSet& tracks, double beat) { return tolmero::sceneIndex(tracks.evaluate("scene", float(beat)).y); }
+int cardAt(tolmero::TrackSet& tracks, double beat) { return tolmero::truncateToInt(tracks.evaluate("title", float(beat)).y); }
 int flamesAt(tolmero::TrackSet& tracks, double beat) { return tracks.evaluate("Flames enabled", float(beat)).y > 0.0f; }
 
 struct Change {

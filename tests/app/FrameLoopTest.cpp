@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -210,6 +212,49 @@ TEST(FrameState, ProductionValuesAtChosenBeats) {
         const FrameState state = computeFrameState(t, settings, trackSet(), camera, rig);
         ASSERT_LT(state.animInfo.frame, 45u) << t;
     }
+}
+
+// The production finds its tracks when it starts: a set without one of them
+// stops it there with the track's name, instead of drawing zeros.
+TEST(FrameLoop, ATrackMissingFromTheSetFailsWhenTheLoopIsMade) {
+    LaunchSettings settings;
+    RecordingPasses passes;
+    for (const char* name : {"bloom", "Camera x angle", "Kauha 2"}) {
+        auto keys = productionTracks();
+        keys.erase(keys.find(name));
+        TrackSet tracks(keys);
+        try {
+            FrameLoop loop(settings, tracks, passes);
+            ADD_FAILURE() << "no error without \"" << name << "\"";
+        } catch (const std::out_of_range& error) {
+            EXPECT_NE(std::string(error.what()).find(std::string("\"") + name + "\""), std::string::npos)
+                << error.what();
+        }
+    }
+    EXPECT_TRUE(passes.calls.empty());
+}
+
+TEST(FrameState, FoundTracksGiveTheValuesOfTheNames) {
+    LaunchSettings settings;
+    CameraConstant byName, byHandle;
+    MachineRig rigByName, rigByHandle;
+    const FrameTracks tracks = requireFrameTracks(trackSet());
+    for (float t : {-3.0f, 45.0f, 130.0f, 268.13f, 300.0f, 430.0f}) {
+        const FrameState a = computeFrameState(t, settings, trackSet(), byName, rigByName);
+        const FrameState b = computeFrameState(t, settings, trackSet(), tracks, byHandle, rigByHandle);
+        EXPECT_EQ(a.scene, b.scene);
+        EXPECT_EQ(a.title, b.title);
+        EXPECT_EQ(a.bloomStrength, b.bloomStrength);
+        EXPECT_EQ(a.animInfo.frame, b.animInfo.frame);
+        EXPECT_EQ(std::memcmp(&byName, &byHandle, sizeof byName), 0) << t;
+        EXPECT_EQ(std::memcmp(rigByName.transforms().data(), rigByHandle.transforms().data(),
+                              sizeof(Matrix4) * MachineRig::kPartCount), 0) << t;
+    }
+    // An empty set gives zeros by name, as it always has.
+    TrackSet none;
+    const FrameState empty = computeFrameState(10.0f, settings, none, byName, rigByName);
+    EXPECT_EQ(empty.scene, 0);
+    EXPECT_EQ(empty.bloomStrength, 0.0f);
 }
 
 }  // namespace

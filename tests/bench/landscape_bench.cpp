@@ -14,7 +14,7 @@
 #include "scene/Finishing.h"
 #include "scene/Particles.h"
 #include "scene/RandomFields.h"
-#include "tests/support/RandomReference.h"
+#include "reference/RandomReference.h"
 
 namespace {
 

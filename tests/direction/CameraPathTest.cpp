@@ -11,7 +11,8 @@
 
 #include "app/CameraConstant.h"
 #include "app/LaunchSettings.h"
-#include "tests/support/RandomReference.h"
+#include "reference/RandomReference.h"
+#include "tracks/SceneIndex.h"
 #include "tracks/TrackSet.h"
 
 namespace tolmero {
@@ -35,9 +36,7 @@ constexpr float kFootingTolerance = 0.001f;
 
 float beat(int step) { return kFirstBeat + static_cast<float>(step) * kStep; }
 
-int sceneAt(TrackSet& tracks, float t) {
-    return static_cast<int>(std::clamp(tracks.evaluate("scene", t).y, 0.0f, 3.0f));
-}
+int sceneAt(TrackSet& tracks, float t) { return sceneIndex(tracks.evaluate("scene", t).y); }
 
 // The water of scene 1 at its highest: amplitude x 0.01 at the wave's crest.
 float waterCrest(float x, float z) { return (sampleRandomField(3, x + 0.5f, z + 0.5f) * 0.5f + 0.05f) * 0.01f; }

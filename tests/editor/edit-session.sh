@@ -136,7 +136,7 @@ echo "autosave kept the edit of a killed editor"
 # The saved file builds and the track tests pass on it.
 cp "$work/saved.cpp" "$work/src/tracks/TrackData.cpp"
 c++ -std=c++20 -O1 -I"$source" -DTOLMERO_SOURCE_DIR="\"$work/src\"" -o "$work/track_tests" \
-    "$work/src/tracks/TrackData.cpp" "$source/tracks/TrackSet.cpp" "$source/tracks/TrackBounds.cpp" \
+    "$work/src/tracks/TrackData.cpp" "$source/tracks/SceneIndex.cpp" "$source/tracks/TrackSet.cpp" "$source/tracks/TrackBounds.cpp" \
     "$source/tracks/TrackSource.cpp" "$source/tests/tracks/TrackSetTest.cpp" \
     "$source/tests/tracks/ProductionTracksTest.cpp" "$source/tests/tracks/TrackSourceTest.cpp" \
     -lgtest -lgtest_main -pthread

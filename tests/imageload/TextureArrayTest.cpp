@@ -9,7 +9,7 @@
 #include "render/Renderer.h"
 #include "render/TextureArrays.h"
 #include "tests/imageload/ImageTestSupport.h"
-#include "tests/support/FieldSampler.h"
+#include "reference/FieldSampler.h"
 
 using namespace tolmero;
 using namespace tolmero::gpu;

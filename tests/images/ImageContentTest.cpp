@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "DecodedImage.h"
-#include "tests/support/RandomReference.h"
+#include "reference/RandomReference.h"
 
 namespace tolmero::images::test {
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/RandomReference.h"
+#include "reference/RandomReference.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "app/CameraConstant.h"
 #include "gpu/D3D11.h"
 #include "scene/SceneResources.h"
-#include "tests/support/FieldSampler.h"
+#include "reference/FieldSampler.h"
 #include "tests/support/FinishingReference.h"
 #include "tests/support/renderer/HeadlessRendererTest.h"
 

@@ -15,7 +15,7 @@
 #include "render/ShaderProgram.h"
 #include "scene/RandomFields.h"
 #include "tests/landscape/LandscapeTestSupport.h"
-#include "tests/support/RandomReference.h"
+#include "reference/RandomReference.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "scene/RandomFields.h"
 #include "scene/Terrain.h"
 #include "tests/landscape/LandscapeTestSupport.h"
-#include "tests/support/FieldSampler.h"
+#include "reference/FieldSampler.h"
 #include "tests/support/FinishingReference.h"
 #include "tests/support/renderer/GeneratedTexture.h"
 

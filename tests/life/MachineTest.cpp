@@ -12,8 +12,8 @@
 #include "scene/Machines.h"
 #include "tests/life/LifeTestSupport.h"
 #include "tests/support/MachineReference.h"
-#include "tests/support/RandomReference.h"
-#include "tests/support/VegetationReference.h"
+#include "reference/RandomReference.h"
+#include "reference/VegetationReference.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "scene/Vegetation.h"
 #include "tests/life/LifeTestSupport.h"
-#include "tests/support/FieldSampler.h"
-#include "tests/support/VegetationReference.h"
+#include "reference/FieldSampler.h"
+#include "reference/VegetationReference.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "scene/Vegetation.h"
 #include "tests/life/LifeTestSupport.h"
 #include "tests/support/renderer/GeneratedTexture.h"
-#include "tests/support/VegetationReference.h"
+#include "reference/VegetationReference.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "tests/life/LifeTestSupport.h"
 #include "tests/support/renderer/GeneratedTexture.h"
 #include "tests/support/StumpCharacterReference.h"
-#include "tests/support/VegetationReference.h"
+#include "reference/VegetationReference.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "tests/support/ParticleReference.h"
 
-#include "tests/support/RandomReference.h"
+#include "reference/RandomReference.h"
 
 namespace tolmero::reference {
 

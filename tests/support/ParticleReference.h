@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "tests/support/FieldSampler.h"
+#include "reference/FieldSampler.h"
 
 namespace tolmero::reference {
 

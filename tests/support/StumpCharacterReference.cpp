@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "tests/support/RandomReference.h"
-#include "tests/support/VegetationReference.h"
+#include "reference/RandomReference.h"
+#include "reference/VegetationReference.h"
 
 namespace tolmero::reference {
 

@@ -1,5 +1,6 @@
 // The production's 36 tracks: names, counts, spans, jumps, ranges, and the
 // sequencing the frame loop reads from them.
+#include "tracks/SceneIndex.h"
 #include "tracks/TrackBounds.h"
 #include "tracks/TrackSet.h"
 
@@ -14,7 +15,6 @@
 namespace tolmero {
 namespace {
 
-int sceneIndex(float y) { return static_cast<int>(std::clamp(y, 0.0f, 3.0f)); }
 
 TEST(ProductionTracks, NamesAreTheThirtySixInByteOrder) {
     const auto& tracks = productionTracks();

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
+#include <string>
 
 namespace tolmero {
 namespace {
@@ -176,6 +178,37 @@ TEST(TrackEvaluate, UnknownNamesGiveZerosWithoutBaking) {
     EXPECT_TRUE(set.samples("t").empty());
     EXPECT_GT(set.evaluate("t", 0.5f).y, 1.0f);
     EXPECT_FALSE(set.samples("t").empty());
+}
+
+TEST(TrackHandle, EvaluatesAsTheNameDoesAndSurvivesEditsOfItsTrack) {
+    TrackSet set = single({key(0, 1, kSmooth), key(1, 2, kCorner), key(2, 0, kSmooth)});
+    const TrackHandle handle = set.require("t");
+    ASSERT_TRUE(handle);
+    EXPECT_FALSE(set.samples("t").empty()) << "finding a track bakes the set";
+    for (float t : {-1.0f, 0.0f, 0.3f, 1.0f, 1.7f, 2.0f, 5.0f, std::numeric_limits<float>::quiet_NaN()}) {
+        expectValue(set.evaluate(handle, t), set.evaluate("t", t));
+    }
+    // Replacing the keys, adding another track and baking again keep the
+    // handle on the one track, with its new keys.
+    set.setTrack("t", {key(0, 10, kCorner), key(1, 20, kCorner)});
+    set.setTrack("u", {key(0, -1, kCorner), key(1, -2, kCorner)});
+    set.bake();
+    EXPECT_FLOAT_EQ(set.evaluate(handle, 0.5f).y, 15.0f);
+    expectValue(set.evaluate(handle, 0.25f), set.evaluate("t", 0.25f));
+}
+
+TEST(TrackHandle, AMissingTrackIsEmptyWhenFoundAndThrowsWhenRequired) {
+    TrackSet set = single({key(0, 1, kSmooth), key(1, 2, kSmooth)});
+    const TrackHandle missing = set.find("T");
+    EXPECT_FALSE(missing);
+    expectValue(set.evaluate(missing, 0.5f), TrackValue{});
+    expectValue(set.evaluate(TrackHandle{}, 0.5f), TrackValue{});
+    try {
+        set.require("Camera posiiton");
+        FAIL() << "a missing track must throw";
+    } catch (const std::out_of_range& error) {
+        EXPECT_NE(std::string(error.what()).find("\"Camera posiiton\""), std::string::npos) << error.what();
+    }
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-#include "tests/support/VegetationReference.h"
+#include "reference/VegetationReference.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "tests/support/RandomReference.h"
+#include "reference/RandomReference.h"
 
 namespace tolmero::reference {
 namespace {

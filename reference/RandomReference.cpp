@@ -1,4 +1,4 @@
-#include "tests/support/RandomReference.h"
+#include "reference/RandomReference.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "tests/support/FieldSampler.h"
+#include "reference/FieldSampler.h"
 
 namespace tolmero::reference {
 

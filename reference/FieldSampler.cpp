@@ -1,4 +1,4 @@
-#include "tests/support/FieldSampler.h"
+#include "reference/FieldSampler.h"
 
 #include <cmath>
 
