@@ -6,6 +6,7 @@
 
 #include "render/GpuResources.h"
 #include "render/ShaderProgram.h"
+#include "scene/Particles.h"
 #include "scene/Terrain.h"
 #include "scene/Vegetation.h"
 
@@ -127,6 +128,11 @@ void createCullingBuffers(SceneResources& scene) {
     scene.groupCounts = createUintBuffer(kMaxGroups, 0, 0);
     scene.groupOffsets = createUintBuffer(kMaxGroups, 0, 0);
 
+    scene.visibleParticles = createUintBuffer(kParticleGroups * kGroupSize / 32, 0, 0);
+    scene.particleIndices =
+        createUintBuffer(kParticlesPerSystem * kVerticesPerParticle, D3D11_BIND_INDEX_BUFFER, 0);
+    scene.particleArguments = createUintBuffer(5, 0, D3D11_RESOURCE_MISC_DRAWINDIRECT_ARGS);
+
     std::uint32_t pyramidElements = 0;
     const DepthPyramidConstants layout = depthPyramidLayout(scene.renderWidth, scene.renderHeight, pyramidElements);
     scene.depthPyramid = createStructuredBufferBytes(nullptr, pyramidElements, 4,
@@ -188,6 +194,18 @@ void cullLandscape(const SceneResources& scene, ID3D11Buffer* tileHeights, ID3D1
               bindingEntry("tileHeights", tileHeights), bindingEntry("visibleMasks", scene.visibleTiles),
               bindingEntry("groupCounts", scene.groupCounts)});
     compactVisible(scene, constants, scene.visibleTiles, indices, arguments, groups);
+    releaseObject(constants);
+}
+
+void cullParticles(const SceneResources& scene, ID3D11Buffer* particles) {
+    // Particle quads repeat their corners as billboards do.
+    ID3D11Buffer* constants = compactionConstants(kParticlesPerSystem, kVerticesPerParticle, kBillboardQuads);
+    dispatch("CullParticles.hlsl:main:cs_5_0", kParticleGroups, 1, 1,
+             {bindingEntry("CameraConstant", scene.camera), bindingEntry("CompactionConstants", constants),
+              bindingEntry("particles", particles), bindingEntry("visibleMasks", scene.visibleParticles),
+              bindingEntry("groupCounts", scene.groupCounts)});
+    compactVisible(scene, constants, scene.visibleParticles, scene.particleIndices, scene.particleArguments,
+                   kParticleGroups);
     releaseObject(constants);
 }
 

@@ -42,6 +42,10 @@ void measureLandscapeTiles(const SceneResources& scene);
 // The visible sprites' vertex numbers into spriteIndices / spriteArguments.
 void cullVegetation(const SceneResources& scene);
 
+// The vertex numbers of the particles of `particles` that can reach a pixel
+// into particleIndices / particleArguments.
+void cullParticles(const SceneResources& scene, gpu::ID3D11Buffer* particles);
+
 // The visible tiles' vertex numbers of one grid into indices / arguments.
 void cullLandscape(const SceneResources& scene, gpu::ID3D11Buffer* tileHeights, gpu::ID3D11Buffer* indices,
                    gpu::ID3D11Buffer* arguments);

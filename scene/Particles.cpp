@@ -5,6 +5,7 @@
 
 #include "render/GpuResources.h"
 #include "render/ShaderProgram.h"
+#include "scene/Culling.h"
 
 namespace tolmero {
 
@@ -23,11 +24,18 @@ void simulateParticles(const SceneResources& scene, ID3D11Buffer* particles) {
 }
 
 void drawParticles(const SceneResources& scene, ID3D11Buffer* particles) {
-    draw("ParticleVertex.hlsl:main:vs_5_0", "ParticlePixel.hlsl:main:ps_5_0", "", "", "",
-         kParticlesPerSystem * kVerticesPerParticle,
-         {bindingEntry("SV_Target", scene.sceneColour), bindingEntry("CameraConstant", scene.camera),
-          bindingEntry("SV_Depth", scene.depth), bindingEntry("particles", particles)},
-         D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+    const char* vertex = "ParticleVertex.hlsl:main:vs_5_0";
+    const char* pixel = "ParticlePixel.hlsl:main:ps_5_0";
+    const BindingList bindings = {bindingEntry("SV_Target", scene.sceneColour),
+                                  bindingEntry("CameraConstant", scene.camera), bindingEntry("SV_Depth", scene.depth),
+                                  bindingEntry("particles", particles)};
+    if (cullingEnabled() && scene.particleIndices) {
+        cullParticles(scene, particles);
+        drawIndexedIndirect(vertex, pixel, bindings, scene.particleIndices, scene.particleArguments);
+    } else {
+        draw(vertex, pixel, "", "", "", kParticlesPerSystem * kVerticesPerParticle, bindings,
+             D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+    }
 }
 
 }  // namespace tolmero

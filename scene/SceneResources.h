@@ -65,6 +65,9 @@ struct SceneResources {
     gpu::ID3D11Buffer* terrainArguments = nullptr;
     gpu::ID3D11Buffer* waterIndices = nullptr;
     gpu::ID3D11Buffer* waterArguments = nullptr;
+    gpu::ID3D11Buffer* visibleParticles = nullptr;    // 200,000 flags of the system being drawn
+    gpu::ID3D11Buffer* particleIndices = nullptr;     // up to 6 x 200,000 vertex numbers
+    gpu::ID3D11Buffer* particleArguments = nullptr;
     gpu::ID3D11Buffer* groupCounts = nullptr;         // visible items per group of 256
     gpu::ID3D11Buffer* groupOffsets = nullptr;        // each group's first place in its list
     // The farthest depth drawn before the sprites, by tiles of 16 x 16

@@ -13,57 +13,12 @@
 #include "CameraConstant.hlsli"
 #include "Compaction.hlsli"
 #include "DepthPyramid.hlsli"
+#include "ScreenBounds.hlsli"
 
 StructuredBuffer<float> aspectRatios : register(t0);
 StructuredBuffer<float> typeHeights : register(t1);
 StructuredBuffer<float4> spriteLocations : register(t2);
 StructuredBuffer<float> depthPyramid : register(t3);
-
-// The pixels whose centres (i + 0.5, j + 0.5) the quad's screen rectangle
-// holds, rows counted from the top as the target stores them, clamped to the
-// target, and the quad's nearest depth. The corners must be in front of the
-// eye (w > 0): then the quad projects into the rectangle of their
-// projections. The margin is far wider than the rasteriser's sub-pixel
-// snapping.
-struct ScreenBounds
-{
-    int2 first;
-    int2 last;
-    float nearest;
-};
-
-bool screenBoundsOf(float4 corners[8], uint count, out ScreenBounds bounds)
-{
-    float2 lowest = float2(1e30f, 1e30f);
-    float2 highest = float2(-1e30f, -1e30f);
-    bounds.nearest = 1e30f;
-    for (uint i = 0; i < count; ++i)
-    {
-        float4 c = corners[i];
-        if (!(c.w > 0.0f))
-        {
-            bounds.first = int2(0, 0);
-            bounds.last = int2(-1, -1);
-            return false;
-        }
-        float3 ndc = c.xyz / c.w;
-        float2 pixel = float2(ndc.x * 0.5f + 0.5f, 0.5f - ndc.y * 0.5f) * float2(screenSize);
-        lowest = min(lowest, pixel);
-        highest = max(highest, pixel);
-        bounds.nearest = min(bounds.nearest, ndc.z);
-    }
-    const float margin = 1.0f / 16.0f;
-    float2 firstCentre = ceil(lowest - margin - 0.5f);
-    float2 lastCentre = floor(highest + margin - 0.5f);
-    bounds.first = int2(max(firstCentre, float2(0.0f, 0.0f)));
-    bounds.last = int2(min(lastCentre, float2(screenSize) - 1.0f));
-    return true;
-}
-
-bool holdsNoPixel(ScreenBounds bounds)
-{
-    return bounds.first.x > bounds.last.x || bounds.first.y > bounds.last.y;
-}
 
 // The farthest depth drawn so far over the bounds' pixels, from the first
 // level of the depth pyramid at which they span at most two texels a side.

@@ -61,13 +61,14 @@ protected:
         return pixels;
     }
 
-    // The sprites that the last frame's indexed draw drew.
-    static std::uint32_t drawnSpriteCount() {
+    // The quads (sprites, particles) that the last indexed draw of these
+    // arguments drew.
+    static std::uint32_t drawnCount(gpu::ID3D11Buffer* drawArguments) {
         std::uint32_t arguments[5] = {};
-        EXPECT_EQ(context()->ReadSubresource(passes_->resources().spriteArguments, 0, arguments, sizeof arguments),
-                  gpu::S_OK);
+        EXPECT_EQ(context()->ReadSubresource(drawArguments, 0, arguments, sizeof arguments), gpu::S_OK);
         return arguments[0] / 6;
     }
+    static std::uint32_t drawnSpriteCount() { return drawnCount(passes_->resources().spriteArguments); }
 
     static gpu::ID3D11Buffer* copyOf(gpu::ID3D11Buffer* particles) {
         gpu::D3D11_BUFFER_DESC desc{};
@@ -115,6 +116,9 @@ TEST_F(ProductionFrames, CulledAndFullDrawsGiveTheSameBytesInEveryScene) {
         setCullingEnabled(true);
         const std::vector<std::uint8_t> culled = frameOf(beat);
         const std::uint32_t spritesDrawn = drawnSpriteCount();
+        // The logo's particles are a fraction of a pixel at this size: most
+        // hold no pixel centre.
+        if (beat == 45.0f) EXPECT_LT(drawnCount(passes_->resources().particleArguments), 100000u);
         setDepthCullingEnabled(false);
         const std::vector<std::uint8_t> frustumCulled = frameOf(beat);
         const std::uint32_t spritesInView = drawnSpriteCount();
