@@ -27,6 +27,8 @@ struct CompactionConstants {
     std::uint32_t verticesPerItem;
     std::uint32_t groupCount;
     std::uint32_t indexPattern;
+    std::uint32_t firstItem;
+    std::uint32_t padding[3];
 };
 
 // How WriteVisibleIndices names the repeated corners of a quad.
@@ -75,9 +77,10 @@ DepthPyramidConstants depthPyramidLayout(std::uint32_t width, std::uint32_t heig
     return layout;
 }
 
-ID3D11Buffer* compactionConstants(std::uint32_t items, std::uint32_t verticesPerItem, IndexPattern pattern) {
+ID3D11Buffer* compactionConstants(std::uint32_t items, std::uint32_t verticesPerItem, IndexPattern pattern,
+                                  std::uint32_t firstItem = 0) {
     const std::uint32_t groups = (items + kGroupSize - 1) / kGroupSize;
-    return createConstantBuffer(CompactionConstants{items, verticesPerItem, groups, pattern});
+    return createConstantBuffer(CompactionConstants{items, verticesPerItem, groups, pattern, firstItem, {}});
 }
 
 }  // namespace
@@ -163,7 +166,7 @@ void measureDrawnDepth(const SceneResources& scene) {
 
 }  // namespace
 
-void cullVegetation(const SceneResources& scene) {
+void cullVegetation(const SceneResources& scene, std::uint32_t firstSprite, std::uint32_t spriteCount) {
     // Without the depth's culling the program reads a pyramid of no levels.
     ID3D11Buffer* noLevels = nullptr;
     if (depthCullingEnabled()) {
@@ -171,8 +174,8 @@ void cullVegetation(const SceneResources& scene) {
     } else {
         noLevels = createConstantBuffer(DepthPyramidConstants{});
     }
-    ID3D11Buffer* constants = compactionConstants(kSpriteCount, kSpriteVertices, kBillboardQuads);
-    const std::uint32_t groups = kSpriteCount / kGroupSize;
+    ID3D11Buffer* constants = compactionConstants(spriteCount, kSpriteVertices, kBillboardQuads, firstSprite);
+    const std::uint32_t groups = (spriteCount + kGroupSize - 1) / kGroupSize;
     dispatch("CullSprites.hlsl:main:cs_5_0", groups, 1, 1,
              {bindingEntry("CameraConstant", scene.camera), bindingEntry("CompactionConstants", constants),
               bindingEntry("DepthPyramidConstants", noLevels ? noLevels : scene.depthPyramidConstants),

@@ -39,8 +39,9 @@ void createCullingBuffers(SceneResources& scene);
 // and the water's fields; after every scatter, when the scene has changed.
 void measureLandscapeTiles(const SceneResources& scene);
 
-// The visible sprites' vertex numbers into spriteIndices / spriteArguments.
-void cullVegetation(const SceneResources& scene);
+// The vertex numbers of the visible sprites among firstSprite ..
+// firstSprite + spriteCount - 1 into spriteIndices / spriteArguments.
+void cullVegetation(const SceneResources& scene, std::uint32_t firstSprite, std::uint32_t spriteCount);
 
 // The vertex numbers of the particles of `particles` that can reach a pixel
 // into particleIndices / particleArguments.

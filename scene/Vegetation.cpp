@@ -36,8 +36,13 @@ void drawVegetation(const SceneResources& scene, std::uint32_t vertexCount) {
         bindingEntry("sprites", scene.vegetationSprites), bindingEntry("linearSampler", scene.linearSampler),
         bindingEntry("aspectRatios", scene.vegetationAspectRatios), bindingEntry("typeHeights", scene.typeHeights)};
     if (cullingEnabled() && scene.spriteIndices && vertexCount == kSpriteVertexCount) {
-        cullVegetation(scene);
-        drawIndexedIndirect(vertex, pixel, bindings, scene.spriteIndices, scene.spriteArguments);
+        // In order, a batch at a time: each batch is culled against the depth
+        // that everything before it has drawn, the batches before it
+        // included, so that sprites behind nearer sprites are left out too.
+        for (std::uint32_t first = 0; first < kSpriteCount; first += kSpritesPerBatch) {
+            cullVegetation(scene, first, kSpritesPerBatch);
+            drawIndexedIndirect(vertex, pixel, bindings, scene.spriteIndices, scene.spriteArguments);
+        }
     } else {
         draw(vertex, pixel, "", "", "", vertexCount, bindings, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
     }

@@ -12,6 +12,9 @@
 namespace tolmero {
 
 constexpr std::uint32_t kSpriteCount = 1u << 20;
+// The culled sprite draw goes in eight batches: on lavapipe four and sixteen
+// gave longer frames (fewer sprites hidden, or more depth measured).
+constexpr std::uint32_t kSpritesPerBatch = kSpriteCount / 8;
 constexpr std::uint32_t kScatterGroupSize = 256;
 constexpr std::uint32_t kScatterGroups = kSpriteCount / kScatterGroupSize;  // 4096
 constexpr std::uint32_t kSpriteVertexCount = 6 * kSpriteCount;

@@ -21,6 +21,7 @@ cbuffer CompactionConstants : register(b1)
     uint verticesPerItem;
     uint groupCount;
     uint indexPattern;  // 0: as drawn, 1: billboard quads, 2: landscape grid quads
+    uint firstItem;     // the items are firstItem .. firstItem + itemCount - 1
 };
 
 #ifdef TOLMERO_CULLING_PROGRAM

@@ -5,8 +5,8 @@
 // rasteriser would give it no fragment (most far sprites at small sizes); or
 // when every pixel centre of that rectangle already holds a depth nearer
 // than the quad's nearest corner (the terrain, the water, the machines and
-// the stump, drawn before the sprites), so that each of its fragments fails
-// the depth test. The sway and the mirroring only move texture coordinates
+// the stump, drawn before the sprites, and the sprites of the batches drawn
+// before this one), so that each of its fragments fails the depth test. The sway and the mirroring only move texture coordinates
 // inside the quad, never the quad itself.
 #define TOLMERO_CULLING_PROGRAM
 #include "Random.hlsli"
@@ -89,7 +89,6 @@ bool spriteMayShow(uint sprite)
 [numthreads(256, 1, 1)]
 void main(uint3 threadId : SV_GroupThreadID, uint3 groupId : SV_GroupID, uint3 dispatchId : SV_DispatchThreadID)
 {
-    uint sprite = dispatchId.x;
-    bool visible = sprite < itemCount && spriteMayShow(sprite);
+    bool visible = dispatchId.x < itemCount && spriteMayShow(firstItem + dispatchId.x);
     countVisibleInGroup(threadId.x, groupId.x, visible);
 }

@@ -52,7 +52,7 @@ void main(uint3 threadId : SV_GroupThreadID, uint3 groupId : SV_GroupID, uint3 d
         before += countbits(visibleMasks[firstWord + word]);
     }
     uint place = groupOffsets[groupId.x] + before;
-    uint firstVertex = item * verticesPerItem;
+    uint firstVertex = (firstItem + item) * verticesPerItem;
     uint firstIndex = place * verticesPerItem;
     for (uint k = 0; k < verticesPerItem; ++k)
     {

@@ -68,6 +68,7 @@ protected:
         EXPECT_EQ(context()->ReadSubresource(drawArguments, 0, arguments, sizeof arguments), gpu::S_OK);
         return arguments[0] / 6;
     }
+    // The sprites of the last batch of the sprite draw.
     static std::uint32_t drawnSpriteCount() { return drawnCount(passes_->resources().spriteArguments); }
 
     static gpu::ID3D11Buffer* copyOf(gpu::ID3D11Buffer* particles) {
@@ -118,7 +119,9 @@ TEST_F(ProductionFrames, CulledAndFullDrawsGiveTheSameBytesInEveryScene) {
         const std::uint32_t spritesDrawn = drawnSpriteCount();
         // The logo's particles are a fraction of a pixel at this size: most
         // hold no pixel centre.
-        if (beat == 45.0f) EXPECT_LT(drawnCount(passes_->resources().particleArguments), 100000u);
+        if (beat == 45.0f) {
+            EXPECT_LT(drawnCount(passes_->resources().particleArguments), 100000u);
+        }
         setDepthCullingEnabled(false);
         const std::vector<std::uint8_t> frustumCulled = frameOf(beat);
         const std::uint32_t spritesInView = drawnSpriteCount();
@@ -136,7 +139,8 @@ TEST_F(ProductionFrames, CulledAndFullDrawsGiveTheSameBytesInEveryScene) {
         }
         EXPECT_EQ(differing, 0u) << "bytes differ";
         EXPECT_EQ(differingFrustum, 0u) << "bytes differ without the depth's culling";
-        // The depth only ever removes sprites that the view volume kept.
+        // The depth only ever removes sprites that the view volume kept (in
+        // the last batch, whose count the arguments hold).
         EXPECT_LE(spritesDrawn, spritesInView);
         spritesHiddenByDepth += spritesInView - spritesDrawn;
         // The frame shows something: not one flat colour.
