@@ -15,9 +15,6 @@
 
 namespace tolmero {
 
-// Groups of 256 particles in one simulation step.
-constexpr unsigned kParticleCount = 200000;
-
 class FrameLoop {
 public:
     // Finds every track the frame reads; throws std::out_of_range naming a

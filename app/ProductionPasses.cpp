@@ -26,8 +26,6 @@ using namespace gpu;
 
 namespace {
 
-constexpr std::uint32_t kSpriteLocationCount = 1u << 20;
-
 // One particle as the simulation stores it: 16 bytes.
 struct ParticleRecord {
     float values[4];
@@ -70,9 +68,9 @@ void ProductionPasses::createResources() {
     scene_.linearSampler =
         createSampler(D3D11_FILTER_MIN_MAG_MIP_LINEAR, D3D11_TEXTURE_ADDRESS_WRAP, D3D11_COMPARISON_ALWAYS);
     scene_.randoms = createRandomFields();
-    scene_.spriteLocations = createStructuredBufferUninitialized(kSpriteLocationCount, readWrite, 0);
-    scene_.logoParticles = createStructuredBuffer(std::vector<ParticleRecord>(kParticleCount), readWrite, 0);
-    scene_.flameParticles = createStructuredBuffer(std::vector<ParticleRecord>(kParticleCount), readWrite, 0);
+    scene_.spriteLocations = createStructuredBufferUninitialized(kSpriteCount, readWrite, 0);
+    scene_.logoParticles = createStructuredBuffer(std::vector<ParticleRecord>(kParticlesPerSystem), readWrite, 0);
+    scene_.flameParticles = createStructuredBuffer(std::vector<ParticleRecord>(kParticlesPerSystem), readWrite, 0);
 
     // The images, in this order: "sprites/dither.png" (linear), the logo,
     // then the texture arrays of the 16 stump images, the 4 ground images,

@@ -10,6 +10,7 @@
 
 #include "reference/RandomReference.h"
 #include "reference/VegetationReference.h"
+#include "scene/Vegetation.h"
 #include "tracks/tools/ShotWorld.h"
 
 namespace tolmero::shots {
@@ -29,14 +30,12 @@ const std::vector<Tree>& trees(int scene) {
     static std::map<int, std::vector<Tree>> cache;
     auto [it, added] = cache.try_emplace(scene);
     if (!added) return it->second;
-    constexpr float kTypeHeights[] = {0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 1.0f, 1.0f, 0.8f, 0.9f, 0.1f,
-                                      2.0f, 0.5f, 0.5f, 0.18f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f};
-    for (std::uint32_t i = 0; i < (1u << 20); ++i) {
+    for (std::uint32_t i = 0; i < kSpriteCount; ++i) {
         const auto point = tolmero::reference::scatterSprite(i, 0.0f);
         const float h = tolmero::reference::sampleRandomField(scene, point.x, point.z);
         const auto sprite = tolmero::reference::scatterSprite(i, h);
         if (sprite.plantClass != 1 && sprite.plantClass != 2 && sprite.plantClass != 4) continue;
-        const float height = tolmero::reference::spriteSizeFactor(i) * kTypeHeights[sprite.type] * 0.04f;
+        const float height = tolmero::reference::spriteSizeFactor(i) * kTypeHeights[static_cast<std::size_t>(sprite.type)] * 0.04f;
         it->second.push_back({sprite.x - 0.5f, h * 0.05f, sprite.z - 0.5f, height, height * 0.25f});
     }
     return it->second;
