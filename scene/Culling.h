@@ -9,8 +9,10 @@
 // order; the culled ones produce no fragment. So the frame stays the same bit
 // for bit: TOLMERO_CULLING=0 in the environment turns culling off to check.
 // Sprites are also culled behind the depth drawn before them (the terrain,
-// the water, the machines, the stump): each of their fragments would fail
-// the depth test. TOLMERO_CULLING=frustum keeps all culling but that one.
+// the water, the machines, the stump, and the sprites of the earlier of the
+// draw's ordered batches): each of their fragments would fail the depth
+// test. Particles whose quads hold no pixel centre are left out as well.
+// TOLMERO_CULLING=frustum keeps all culling but the depth's.
 
 #include <cstdint>
 
