@@ -35,16 +35,9 @@ bool particleMayShow(uint index)
             corners[k] = mul(cameraToClip, camera);
         }
     }
-    if (allOutsideOnePlane(corners, 4))
-    {
-        return false;
-    }
     ScreenBounds bounds;
-    if (!screenBoundsOf(corners, 4, bounds))
-    {
-        return true;  // the quad reaches behind the eye: the view planes decide
-    }
-    return !holdsNoPixel(bounds);
+    bool inFront;
+    return quadMayShow(corners, 4, bounds, inFront);
 }
 
 [numthreads(256, 1, 1)]

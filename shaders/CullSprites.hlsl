@@ -74,16 +74,9 @@ bool spriteMayShow(uint sprite)
         camera.x += side * halfWidth;
         corners[k] = mul(cameraToClip, camera);
     }
-    if (allOutsideOnePlane(corners, 4))
-    {
-        return false;
-    }
     ScreenBounds bounds;
-    if (!screenBoundsOf(corners, 4, bounds))
-    {
-        return true;  // the quad reaches behind the eye: the view planes decide
-    }
-    return !holdsNoPixel(bounds) && !hiddenBehindDrawnDepth(bounds);
+    bool inFront;
+    return quadMayShow(corners, 4, bounds, inFront) && !(inFront && hiddenBehindDrawnDepth(bounds));
 }
 
 [numthreads(256, 1, 1)]

@@ -5,6 +5,7 @@
 #define TOLMERO_SCREEN_BOUNDS_HLSLI
 
 #include "CameraConstant.hlsli"
+#include "Compaction.hlsli"
 
 // The pixels whose centres (i + 0.5, j + 0.5) the quad's screen rectangle
 // holds, rows counted from the top as the target stores them, clamped to the
@@ -50,6 +51,23 @@ bool screenBoundsOf(float4 corners[8], uint count, out ScreenBounds bounds)
 bool holdsNoPixel(ScreenBounds bounds)
 {
     return bounds.first.x > bounds.last.x || bounds.first.y > bounds.last.y;
+}
+
+// Whether a quad can give a fragment as far as the view volume and the pixel
+// centres tell; `inFront` says whether `bounds` were found (every corner in
+// front of the eye), for the tests that need them.
+bool quadMayShow(float4 corners[8], uint count, out ScreenBounds bounds, out bool inFront)
+{
+    bounds.first = int2(0, 0);
+    bounds.last = int2(-1, -1);
+    bounds.nearest = 0.0f;
+    inFront = false;
+    if (allOutsideOnePlane(corners, count))
+    {
+        return false;
+    }
+    inFront = screenBoundsOf(corners, count, bounds);
+    return !inFront || !holdsNoPixel(bounds);  // a quad reaching behind the eye: the view planes decide
 }
 
 #endif
