@@ -60,6 +60,8 @@ void ProductionPasses::createResources() {
                                   targetBinds | D3D11_BIND_UNORDERED_ACCESS, 0);
     scene_.bloom = createTexture(DXGI_FORMAT_R16G16B16A16_FLOAT, scene_.windowWidth, scene_.windowHeight,
                                  targetBinds | D3D11_BIND_UNORDERED_ACCESS, 0);
+    scene_.bloomColumns =
+        createTexture(DXGI_FORMAT_R16G16B16A16_FLOAT, scene_.windowWidth, scene_.windowHeight, readWrite, 0);
     scene_.squeezeConstants = createSqueezeConstants(scene_.supersampleX, scene_.supersampleY);
     // Typeless, so that the sprites' culling can read what the passes before
     // them have drawn.

@@ -14,6 +14,12 @@ constexpr std::uint32_t kFullScreenVertices = 6;
 // Squeeze groups cover tiles of 16 x 16 result pixels.
 constexpr std::uint32_t kSqueezeTile = 16;
 
+// Each bloom thread makes a run of eight outputs of one line; the groups of
+// 64 threads go in rows of at most 1024 (as the program numbers them).
+constexpr std::uint32_t kBloomOutputsPerThread = 8;
+constexpr std::uint32_t kBloomGroupSize = 64;
+constexpr std::uint32_t kBloomGroupsPerRow = 1024;
+
 }  // namespace
 
 ID3D11Buffer* createSqueezeConstants(std::uint32_t supersampleX, std::uint32_t supersampleY) {
@@ -42,9 +48,17 @@ void squeeze(const SceneResources& scene) {
               bindingEntry("result", scene.result), bindingEntry("CameraConstant", scene.camera)});
 }
 
+BloomGroups bloomGroups(std::uint32_t lineCount, std::uint32_t lineLength) {
+    const std::uint64_t runs =
+        std::uint64_t{lineCount} * ((lineLength + kBloomOutputsPerThread - 1) / kBloomOutputsPerThread);
+    const std::uint64_t groups = (runs + kBloomGroupSize - 1) / kBloomGroupSize;
+    if (groups <= kBloomGroupsPerRow) return {static_cast<std::uint32_t>(groups), 1};
+    return {kBloomGroupsPerRow, static_cast<std::uint32_t>((groups + kBloomGroupsPerRow - 1) / kBloomGroupsPerRow)};
+}
+
 void bloom(const SceneResources& scene, float strength) {
-    // One group per column, then one group per row; a fresh constant buffer
-    // for each pass.
+    // The columns of scene.result into scene.bloomColumns, then the rows of
+    // that into scene.bloom; a fresh constant buffer for each pass.
     for (std::uint32_t direction = 0; direction < 2; ++direction) {
         BloomConstants constants;
         constants.settings[0] = scene.windowWidth;
@@ -52,9 +66,11 @@ void bloom(const SceneResources& scene, float strength) {
         constants.settings[2] = direction;
         constants.strength = strength;
         ID3D11Buffer* buffer = createConstantBuffer(constants);
-        dispatch("Bloom.hlsl:main:cs_5_0", direction == 0 ? scene.windowWidth : scene.windowHeight, 1, 1,
+        const BloomGroups groups = direction == 0 ? bloomGroups(scene.windowWidth, scene.windowHeight)
+                                                  : bloomGroups(scene.windowHeight, scene.windowWidth);
+        dispatch("Bloom.hlsl:main:cs_5_0", groups.x, groups.y, 1,
                  {bindingEntry("bloom", scene.bloom), bindingEntry("source", scene.result),
-                  bindingEntry("consts", buffer)});
+                  bindingEntry("bloomColumns", scene.bloomColumns), bindingEntry("consts", buffer)});
         releaseObject(buffer);
     }
 }

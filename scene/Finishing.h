@@ -41,8 +41,17 @@ SqueezeGroups squeezeGroups(std::uint32_t windowWidth, std::uint32_t windowHeigh
 void drawSky(const SceneResources& scene);
 void squeeze(const SceneResources& scene);
 
-// Both bloom passes over scene.result into scene.bloom; strength is the
-// "bloom" track's value of the frame.
+// Bloom thread groups for one pass over `lineCount` lines of `lineLength`
+// texels: a thread per run of eight outputs, 64 threads a group, the groups
+// in rows of at most 1024.
+struct BloomGroups {
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+};
+BloomGroups bloomGroups(std::uint32_t lineCount, std::uint32_t lineLength);
+
+// Both bloom passes over scene.result, through scene.bloomColumns, into
+// scene.bloom; strength is the "bloom" track's value of the frame.
 void bloom(const SceneResources& scene, float strength);
 
 // The result plus the glow, dithered, into `target` (the back buffer).

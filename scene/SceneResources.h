@@ -23,6 +23,7 @@ struct SceneResources {
     gpu::ID3D11Texture2D* sceneColour = nullptr;      // renderSize, RGBA8: "SV_Target", "original"
     gpu::ID3D11Texture2D* result = nullptr;           // window size, RGBA8: "result", "source"
     gpu::ID3D11Texture2D* bloom = nullptr;            // window size, RGBA16F: "bloom", "result2"
+    gpu::ID3D11Texture2D* bloomColumns = nullptr;     // window size, RGBA16F: "bloomColumns", the glow's first pass
     gpu::ID3D11Buffer* squeezeConstants = nullptr;    // "SqueezeBuffer"
     gpu::ID3D11Texture2D* depth = nullptr;            // renderSize, D32 (readable): "SV_Depth", "depth"
     gpu::ID3D11SamplerState* linearSampler = nullptr; // "linearSampler"

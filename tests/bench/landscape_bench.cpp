@@ -89,6 +89,7 @@ SceneResources windowTargets(std::uint32_t factor) {
     scene.sceneColour = createTexture(DXGI_FORMAT_R8G8B8A8_UNORM, scene.renderWidth, scene.renderHeight, binds, 0);
     scene.result = createTexture(DXGI_FORMAT_R8G8B8A8_UNORM, 1920, 1080, binds, 0);
     scene.bloom = createTexture(DXGI_FORMAT_R16G16B16A16_FLOAT, 1920, 1080, binds, 0);
+    scene.bloomColumns = createTexture(DXGI_FORMAT_R16G16B16A16_FLOAT, 1920, 1080, binds, 0);
     scene.squeezeConstants = createSqueezeConstants(factor, factor);
     clearTarget(scene.sceneColour, {0.3f, 0.5f, 0.7f, 1.0f});
     clearTarget(scene.result, {0.3f, 0.5f, 0.7f, 1.0f});
@@ -96,7 +97,7 @@ SceneResources windowTargets(std::uint32_t factor) {
 }
 
 void releaseTargets(SceneResources& scene) {
-    for (IUnknown* object : std::initializer_list<IUnknown*>{scene.sceneColour, scene.result, scene.bloom,
+    for (IUnknown* object : std::initializer_list<IUnknown*>{scene.sceneColour, scene.result, scene.bloom, scene.bloomColumns,
                                                             scene.squeezeConstants, scene.camera}) {
         releaseObject(object);
     }

@@ -97,11 +97,15 @@ protected:
         scene.windowHeight = static_cast<std::uint32_t>(source.height);
         scene.result = uploadRgba8(source, D3D11_BIND_UNORDERED_ACCESS | D3D11_BIND_RENDER_TARGET);
         scene.bloom = createTexture(DXGI_FORMAT_R16G16B16A16_FLOAT, scene.windowWidth, scene.windowHeight, kTargetBinds, 0);
+        scene.bloomColumns =
+            createTexture(DXGI_FORMAT_R16G16B16A16_FLOAT, scene.windowWidth, scene.windowHeight, kTargetBinds, 0);
         clearTarget(scene.bloom, {9.0f, 9.0f, 9.0f, 9.0f});
+        clearTarget(scene.bloomColumns, {9.0f, 9.0f, 9.0f, 9.0f});
         bloom(scene, strength);
         RgbaImage glow = readRgba16f(scene.bloom);
         releaseObject(scene.result);
         releaseObject(scene.bloom);
+        releaseObject(scene.bloomColumns);
         return glow;
     }
 
@@ -149,17 +153,39 @@ TEST_F(BloomTest, StrengthScalesTheGlowByItsSquare) {
     for (const Rgba& texel : none.texels) ASSERT_EQ(texel, (Rgba{0.0f, 0.0f, 0.0f, 0.0f}));
 }
 
-TEST_F(BloomTest, LinesLongerThanTheSharedMemoryAreBlurredWhole) {
-    // 2500 wide: each row passes through shared memory in two chunks; bright
-    // texels sit around the chunk seams (1880 outputs per chunk).
+TEST_F(BloomTest, LongLinesAndLargeWindowsAreBlurredWhole) {
+    // 2500 wide: bright texels around the seams where runs of eight outputs
+    // and groups of 64 runs meet.
     RgbaImage wide = quantizeTo8Bits(randomImage(2500, 3, 11, 0.05f));
-    for (int x : {0, 1859, 1860, 1879, 1880, 1899, 1900, 1919, 1920, 2499}) wide.at(x, 1) = {1.0f, 1.0f, 1.0f, 1.0f};
+    for (int x : {0, 511, 512, 1859, 1860, 1879, 1880, 1899, 1900, 1919, 1920, 2499}) wide.at(x, 1) = {1.0f, 1.0f, 1.0f, 1.0f};
     EXPECT_EQ(countDifferences(runBloom(wide, 80.0f), ref::bloomReference(wide, 80.0f)), 0);
 
-    // 2 wide and 4000 tall: each column in three chunks.
+    // 2 wide and 4000 tall.
     RgbaImage tall = quantizeTo8Bits(randomImage(2, 4000, 12, 0.05f));
     for (int y : {1879, 1880, 3759, 3760, 3999}) tall.at(0, y) = {1.0f, 0.0f, 1.0f, 1.0f};
     EXPECT_EQ(countDifferences(runBloom(tall, 80.0f), ref::bloomReference(tall, 80.0f)), 0);
+
+    // 1100 x 480: the column pass needs more than one row of groups.
+    ASSERT_GT(bloomGroups(1100, 480).y, 1u);
+    RgbaImage large = quantizeTo8Bits(randomImage(1100, 480, 13, 0.05f));
+    for (int x : {0, 547, 548, 1099}) large.at(x, 479) = {1.0f, 1.0f, 0.0f, 1.0f};
+    EXPECT_EQ(countDifferences(runBloom(large, 80.0f), ref::bloomReference(large, 80.0f)), 0);
+}
+
+TEST(BloomGroupsTest, EveryRunOfEveryLineHasAThreadAndNoGroupIsEmpty) {
+    for (std::uint32_t lines : {1u, 3u, 360u, 1920u, 7680u}) {
+        for (std::uint32_t length : {1u, 8u, 9u, 640u, 1080u, 4320u}) {
+            const BloomGroups groups = bloomGroups(lines, length);
+            const std::uint64_t runs = std::uint64_t{lines} * ((length + 7) / 8);
+            const std::uint64_t threads = std::uint64_t{groups.x} * groups.y * 64;
+            EXPECT_GE(threads, runs) << lines << " lines of " << length;
+            EXPECT_LE(groups.x, 1024u);
+            EXPECT_LE(groups.y, 65535u);
+            // Only the last row of groups may be partly empty.
+            EXPECT_LT(std::uint64_t{groups.x} * (groups.y - 1) * 64, runs) << lines << " lines of " << length;
+            if (groups.y == 1) EXPECT_LT(std::uint64_t{groups.x - 1} * 64, runs);
+        }
+    }
 }
 
 using BlitTest = LandscapeTest;
