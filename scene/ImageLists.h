@@ -1,12 +1,13 @@
 #pragma once
 // The embedded images that the scene passes bind, by asset name, in the
 // order of their texture-array slices. The stump, vegetation and character
-// lists live with their passes (scene/Stumps.h, scene/Vegetation.h,
-// scene/Characters.h); the landscape's and the finishing passes' lists are
-// here.
+// lists live with their passes (scene/Stumps.h, from the build's list,
+// scene/Vegetation.h, scene/Characters.h); the landscape's and the finishing
+// passes' lists are here.
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,8 +43,7 @@ inline constexpr std::uint32_t kCharacterArrayLimit = 2048;   // 2048 x 2048
 inline constexpr std::uint32_t kVegetationArrayLimit = 4096;  // 4096 x 4096
 
 // A list of names as the loaders take it.
-template <std::size_t N>
-std::vector<std::string> imageNames(const std::array<std::string_view, N>& names) {
+inline std::vector<std::string> imageNames(std::span<const std::string_view> names) {
     return std::vector<std::string>(names.begin(), names.end());
 }
 
