@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "render/ResourceRegistry.h"
+#include "render/ResourceTable.h"
 #include "scene/Characters.h"
 #include "scene/MachineMeshes.h"
 #include "scene/Stumps.h"
