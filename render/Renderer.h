@@ -19,7 +19,7 @@
 #include "gpu/D3D11.h"
 #include "render/AppWindow.h"
 #include "render/GlyphAtlas.h"
-#include "render/ResourceRegistry.h"
+#include "render/ResourceTable.h"
 #include "render/ShaderProgram.h"
 
 namespace tolmero {

@@ -58,4 +58,14 @@ std::string_view shaderBaseName(std::string_view shaderName) {
     return shaderName.substr(0, shaderName.find(kShaderMarker));
 }
 
+ResourceRegistry::ResourceRegistry() {
+    for (const ResourceTableEntry& entry : resourceTable()) {
+        ids_.emplace(std::string(entry.name), entry.id);
+    }
+}
+
+std::int32_t ResourceRegistry::resourceId(const std::string& name) const {
+    return ids_.at(name);
+}
+
 }  // namespace tolmero

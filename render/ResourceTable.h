@@ -1,17 +1,19 @@
 #pragma once
 
-// The names and ids of every asset that the production embeds: the compiled
-// shader containers and the images. The build lists the shaders and the
-// generated images (AssetNames.h, made from shaders/ and the image generators
-// of assets/); the glyph bitmaps are named by the glyph table. An asset's id
-// is 300 plus the position of its name in ordinal (code-unit) order, so shader
-// names (upper case) come first, then the glyph bitmaps under "cache/fonts/",
-// then "sprites/".
+// The names and ids of every asset that the production embeds (the compiled
+// shader containers and the images), and the registry that maps a name to
+// its id. The build lists the shaders and the generated images (AssetNames.h,
+// made from shaders/ and the image generators of assets/); the glyph bitmaps
+// are named by the glyph table. An asset's id is 300 plus the position of its
+// name in ordinal (code-unit) order, so shader names (upper case) come first,
+// then the glyph bitmaps under "cache/fonts/", then "sprites/".
 
 #include <cstdint>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "AssetNames.h"
@@ -46,5 +48,25 @@ std::optional<std::string_view> resourceNameOfId(std::int32_t id);
 // Base name of a shader asset ("SkyPixel" for "SkyPixel.hlsl:main:ps_5_0"),
 // which is also the name of its source file and of its compiled container.
 std::string_view shaderBaseName(std::string_view shaderName);
+
+// Maps every asset name ("sprites/dither.png", "SkyPixel.hlsl:main:ps_5_0")
+// to the id under which the asset is embedded. Filled once from the table
+// and never changed afterwards.
+class ResourceRegistry {
+public:
+    ResourceRegistry();
+
+    // The id stored for exactly this name (case-sensitive, no path
+    // normalisation). An unknown name is a programming error: the map's
+    // checked access throws std::out_of_range.
+    std::int32_t resourceId(const std::string& name) const;
+
+    const std::map<std::string, std::int32_t>& entries() const { return ids_; }
+
+private:
+    // std::string compares bytes; all asset names are ASCII, so this is the
+    // same order as UTF-16 code units.
+    std::map<std::string, std::int32_t> ids_;
+};
 
 }  // namespace tolmero

@@ -7,7 +7,6 @@
 #include "render/ImagePrefetch.h"
 #include "render/TextureArrays.h"
 #include "scene/Characters.h"
-#include "scene/ImageLists.h"
 #include "scene/Stumps.h"
 #include "scene/Vegetation.h"
 

@@ -11,7 +11,7 @@
 #include "app/LaunchSettings.h"
 #include "app/PlayProduction.h"
 #include "editor/EditorApp.h"
-#include "render/AssetCatalog.h"
+#include "render/EmbeddedResources.h"
 #include "tools/CaptureCommand.h"
 #include "tools/DumpRandoms.h"
 #include "tools/InspectCommand.h"

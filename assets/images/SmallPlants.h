@@ -10,6 +10,6 @@ void drawDecayingLog(CairoLayer& layer);              // maatuvakoivu
 void drawBogFlower(CairoLayer& layer);                // suokukka: cloudberry
 void drawDwarfShrub(CairoLayer& layer, int variant);  // varpuinen1..6
 void drawStump(CairoLayer& layer);                    // kanto
-void drawStumpTwig(CairoLayer& layer, int number);    // varpu1..9, 91, 93..97
+void drawStumpTwig(CairoLayer& layer, int number);    // varpu<number>, a number of StumpImages.h
 
 }  // namespace tolmero::images

@@ -10,6 +10,7 @@
 #include "PlantKit.h"
 #include "Shrubs.h"
 #include "SmallPlants.h"
+#include "StumpImages.h"
 #include "common/Noise.h"
 
 namespace tolmero::images {
@@ -223,6 +224,27 @@ struct Sprig {
     int stems;
 };
 
+// The sprig of every twig number. Left and right of the stump the sprigs show
+// whole; the tall ones behind it rise above the cut.
+constexpr Sprig kSprigs[] = {{91, 84, 250, -0.15, Shrub::Lingonberry, 4}, {1, 430, 230, 0.15, Shrub::Blueberry, 3},
+                             {2, 126, 200, -0.1, Shrub::Heather, 5},      {3, 392, 300, 0.12, Shrub::Blueberry, 3},
+                             {4, 60, 150, -0.2, Shrub::Crowberry, 4},     {5, 452, 170, 0.2, Shrub::Lingonberry, 4},
+                             {6, 182, 360, -0.05, Shrub::Blueberry, 3},   {7, 322, 380, 0.06, Shrub::Heather, 4},
+                             {8, 100, 120, -0.2, Shrub::Lingonberry, 5},  {9, 410, 120, 0.2, Shrub::Crowberry, 4},
+                             {93, 252, 430, 0.0, Shrub::Blueberry, 3},    {94, 150, 260, -0.12, Shrub::Heather, 4},
+                             {95, 362, 210, 0.1, Shrub::Lingonberry, 4},  {96, 72, 330, -0.12, Shrub::Heather, 5},
+                             {97, 446, 310, 0.12, Shrub::Blueberry, 3}};
+
+constexpr bool everyTwigHasItsSprig() {
+    for (int number : generated::kStumpTwigNumbers) {
+        bool found = false;
+        for (const Sprig& s : kSprigs) found = found || s.number == number;
+        if (!found) return false;
+    }
+    return true;
+}
+static_assert(everyTwigHasItsSprig(), "a twig of StumpImages.h has no sprig in kSprigs");
+
 }  // namespace
 
 void drawStump(CairoLayer& layer) {
@@ -245,17 +267,8 @@ void drawStumpTwig(CairoLayer& layer, int number) {
     layer.clear();
     cairo_t* cr = layer.cr();
     Rng rng(900 + number);
-    // Left and right of the stump the sprigs show whole; the tall ones behind it rise above the cut.
-    const Sprig sprigs[] = {{91, 84, 250, -0.15, Shrub::Lingonberry, 4}, {1, 430, 230, 0.15, Shrub::Blueberry, 3},
-                            {2, 126, 200, -0.1, Shrub::Heather, 5},      {3, 392, 300, 0.12, Shrub::Blueberry, 3},
-                            {4, 60, 150, -0.2, Shrub::Crowberry, 4},     {5, 452, 170, 0.2, Shrub::Lingonberry, 4},
-                            {6, 182, 360, -0.05, Shrub::Blueberry, 3},   {7, 322, 380, 0.06, Shrub::Heather, 4},
-                            {8, 100, 120, -0.2, Shrub::Lingonberry, 5},  {9, 410, 120, 0.2, Shrub::Crowberry, 4},
-                            {93, 252, 430, 0.0, Shrub::Blueberry, 3},    {94, 150, 260, -0.12, Shrub::Heather, 4},
-                            {95, 362, 210, 0.1, Shrub::Lingonberry, 4},  {96, 72, 330, -0.12, Shrub::Heather, 5},
-                            {97, 446, 310, 0.12, Shrub::Blueberry, 3}};
     Sprig s{number, 256.0, 200.0, 0.0, Shrub::Lingonberry, 3};
-    for (const Sprig& q : sprigs)
+    for (const Sprig& q : kSprigs)
         if (q.number == number) s = q;
     drawShrub(cr, rng, s.species, {s.x, 508.0, 24.0, s.height, s.stems + 3, s.lean});
 }

@@ -2,13 +2,16 @@
 //   tolmero_gen_vegetation <root> trees   -> the seven trees under "sprites/miljoo/puut/"
 //   tolmero_gen_vegetation <root> plants  -> grass tufts, the decaying log, the bog flower, dwarf shrubs
 //   tolmero_gen_vegetation <root> stumps  -> the stump and its fifteen twigs
+#include <cstddef>
 #include <cstdio>
 #include <exception>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "PlantKit.h"
 #include "SmallPlants.h"
+#include "StumpImages.h"
 #include "Trees.h"
 #include "common/ImageFile.h"
 
@@ -58,12 +61,14 @@ void plants(const std::string& root) {
     }
 }
 
+// The stump set of StumpImages.h: the stump, then each twig under its name.
 void stumps(const std::string& root) {
-    const std::string dir = "sprites/miljoo/maasto/kanto/";
-    paint(root, dir + "kanto.png", 512, 512, kStumpResponse, [](CairoLayer& l) { drawStump(l); }, kStumpFootMargin);
-    const int twigs[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 91, 93, 94, 95, 96, 97};
-    for (int n : twigs) {
-        paint(root, dir + "varpu" + std::to_string(n) + ".png", 512, 512, kStumpResponse,
+    using tolmero::generated::kStumpImages;
+    using tolmero::generated::kStumpTwigNumbers;
+    paint(root, std::string(kStumpImages[0]), 512, 512, kStumpResponse, [](CairoLayer& l) { drawStump(l); }, kStumpFootMargin);
+    for (std::size_t i = 0; i < std::size(kStumpTwigNumbers); ++i) {
+        const int n = kStumpTwigNumbers[i];
+        paint(root, std::string(kStumpImages[i + 1]), 512, 512, kStumpResponse,
               [n](CairoLayer& l) { drawStumpTwig(l, n); }, kStumpFootMargin);
     }
 }

@@ -27,7 +27,9 @@ color=c=white:s=619x192[gap];[logo][dither][gap]hstack=inputs=3[row4];\
 trees=(koivu1 koivu2 kuusi1 kuusi2 manty1 manty2 manty3)
 plants=(heinat/tuppo1 heinat/tuppo2 heinat/tuppo3 heinat/tuppo4 heinat/tuppo5 maasto/maatuvakoivu maasto/suokukka
         maasto/varpuinen1 maasto/varpuinen2 maasto/varpuinen3 maasto/varpuinen4 maasto/varpuinen5 maasto/varpuinen6)
-stumps=(kanto varpu1 varpu2 varpu3 varpu4 varpu5 varpu6 varpu7 varpu8 varpu9 varpu91 varpu93 varpu94 varpu95 varpu96 varpu97)
+# The stump set as the build wrote it: the stump, then the twigs by number.
+mapfile -t twigs < <(cd "$m/maasto/kanto" && ls varpu*.png | sort -V | sed 's/\.png$//')
+stumps=(kanto "${twigs[@]}")
 frames=(riekko/riekko1 riekko/riekko2 riekko/riekko3)
 for p in etu etue; do for i in 1 2 3 4 5 6 7 8 9 91 92 93; do frames+=(tytto/$p$i); done; done
 for i in 1 2 3 4; do frames+=(tytto/itku$i); done

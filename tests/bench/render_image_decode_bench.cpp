@@ -9,7 +9,6 @@
 
 #include "render/EmbeddedResources.h"
 #include "render/ImageLoader.h"
-#include "render/ResourceRegistry.h"
 #include "render/ResourceTable.h"
 
 namespace {

@@ -23,7 +23,6 @@
 #include "render/ShaderProgram.h"
 #include "render/TextureArrays.h"
 #include "scene/Characters.h"
-#include "scene/ImageLists.h"
 #include "scene/SceneImages.h"
 #include "scene/Stumps.h"
 #include "scene/Vegetation.h"

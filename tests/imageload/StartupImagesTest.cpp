@@ -11,7 +11,6 @@
 #include "render/Renderer.h"
 #include "render/ResourceTable.h"
 #include "scene/Characters.h"
-#include "scene/ImageLists.h"
 #include "scene/SceneImages.h"
 #include "scene/Stumps.h"
 #include "scene/Vegetation.h"

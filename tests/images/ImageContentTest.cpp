@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <iterator>
 #include <numeric>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "DecodedImage.h"
+#include "StumpImages.h"
 #include "reference/RandomReference.h"
 
 namespace tolmero::images::test {
@@ -293,9 +295,7 @@ std::vector<std::string> plantImages() {
     names.push_back("sprites/miljoo/maasto/maatuvakoivu.png");
     names.push_back("sprites/miljoo/maasto/suokukka.png");
     for (int i = 1; i <= 6; ++i) names.push_back("sprites/miljoo/maasto/varpuinen" + std::to_string(i) + ".png");
-    names.push_back("sprites/miljoo/maasto/kanto/kanto.png");
-    for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 91, 93, 94, 95, 96, 97})
-        names.push_back("sprites/miljoo/maasto/kanto/varpu" + std::to_string(n) + ".png");
+    names.insert(names.end(), std::begin(generated::kStumpImages), std::end(generated::kStumpImages));
     return names;
 }
 

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <set>
+#include <string>
+#include <vector>
 
-#include "render/ResourceRegistry.h"
+#include "render/ResourceTable.h"
 #include "scene/Characters.h"
 #include "scene/MachineMeshes.h"
 #include "scene/Stumps.h"
@@ -167,6 +170,19 @@ TEST(SpriteImageLists, NameEmbeddedImages) {
     for (const std::string& name : characterFrameImages()) names.insert(name);
     EXPECT_EQ(names.size(), std::size_t{kVegetationTypeCount + kStumpQuadCount + kCharacterFrameCount});
     for (const std::string& name : names) EXPECT_NO_THROW(registry.resourceId(name)) << name;
+}
+
+// The stump program tells the stump (quad 0) from the twigs and seeds each
+// twig's growth by its quad number, so the slices keep this order.
+TEST(SpriteImageLists, StumpSlicesAreTheStumpThenTheTwigsInTheirOrder) {
+    const std::vector<int> twigs = {91, 1, 2, 3, 4, 5, 6, 7, 8, 9, 93, 94, 95, 96, 97};
+    ASSERT_EQ(std::size(kStumpImages), twigs.size() + 1);
+    ASSERT_EQ(std::size(generated::kStumpTwigNumbers), twigs.size());
+    EXPECT_EQ(kStumpImages[0], "sprites/miljoo/maasto/kanto/kanto.png");
+    for (std::size_t i = 0; i < twigs.size(); ++i) {
+        EXPECT_EQ(generated::kStumpTwigNumbers[i], twigs[i]) << "slice " << i + 1;
+        EXPECT_EQ(kStumpImages[i + 1], "sprites/miljoo/maasto/kanto/varpu" + std::to_string(twigs[i]) + ".png");
+    }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Runs the embedding tool on a scratch folder, assembles its output into a
 // shared object and reads the assets back through the symbols it defines.
 
-#include "render/ResourceRegistry.h"
 #include "render/ResourceTable.h"
 #include "render/ShaderContainer.h"
 #include "tests/render/TestFiles.h"

@@ -1,6 +1,4 @@
-#include "render/AssetCatalog.h"
 #include "render/EmbeddedResources.h"
-#include "render/ResourceRegistry.h"
 #include "render/ResourceTable.h"
 #include "render/ShaderContainer.h"
 #include "tests/render/TestFiles.h"
@@ -73,7 +71,7 @@ TEST(EmbeddedResources, LookupNeedsTheRightIdAndType) {
                      .has_value());
 }
 
-TEST(AssetCatalog, ListsOneTabSeparatedLinePerAsset) {
+TEST(EmbeddedResources, ListsOneTabSeparatedLinePerAsset) {
     std::ostringstream out;
     listAssets(out);
     std::istringstream lines(out.str());
@@ -92,7 +90,7 @@ TEST(AssetCatalog, ListsOneTabSeparatedLinePerAsset) {
     EXPECT_EQ(count, embeddedResources().size());
 }
 
-TEST(AssetCatalog, ExtractsEveryAssetUnderItsName) {
+TEST(EmbeddedResources, ExtractsEveryAssetUnderItsName) {
     const test::ScratchDir dir("tolmero-extract");
     ASSERT_EQ(extractAssets(dir.path()), embeddedResources().size());
     for (const EmbeddedResource& resource : embeddedResources()) {
@@ -102,7 +100,7 @@ TEST(AssetCatalog, ExtractsEveryAssetUnderItsName) {
     EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "BlitVertex.hlsl:main:vs_5_0"));
 }
 
-TEST(AssetCatalog, ExtractingIntoAFileFailsWithItsName) {
+TEST(EmbeddedResources, ExtractingIntoAFileFailsWithItsName) {
     const test::ScratchDir dir("tolmero-extract");
     const auto blocker = dir.path() / "blocker";
     test::writeText(blocker, "not a folder");

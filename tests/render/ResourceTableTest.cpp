@@ -1,4 +1,3 @@
-#include "render/ResourceRegistry.h"
 #include "render/ResourceTable.h"
 
 #include <gtest/gtest.h>
