@@ -49,36 +49,21 @@ float latticeValue(int3 p)
     return unit(c) - 0.5f;
 }
 
-// The trilinear blend of a cell's eight lattice values (x first, then y,
-// then z) with the weights of smoothWeights.
-float blendCell(float v000, float v100, float v010, float v110,
-                float v001, float v101, float v011, float v111, float3 w)
+// Value noise: the lattice values of the cell's eight corners blended
+// trilinearly (x first, then y, then z) with smoothstep weights f^2 (3 - 2f).
+float valueNoise3(float3 p)
 {
-    float x00 = lerp(v000, v100, w.x);
-    float x10 = lerp(v010, v110, w.x);
-    float x01 = lerp(v001, v101, w.x);
-    float x11 = lerp(v011, v111, w.x);
+    float3 cell = floor(p);
+    float3 f = frac(p);
+    float3 w = f * f * (3.0f - 2.0f * f);
+    int3 i = int3(cell);
+    float x00 = lerp(latticeValue(i + int3(0, 0, 0)), latticeValue(i + int3(1, 0, 0)), w.x);
+    float x10 = lerp(latticeValue(i + int3(0, 1, 0)), latticeValue(i + int3(1, 1, 0)), w.x);
+    float x01 = lerp(latticeValue(i + int3(0, 0, 1)), latticeValue(i + int3(1, 0, 1)), w.x);
+    float x11 = lerp(latticeValue(i + int3(0, 1, 1)), latticeValue(i + int3(1, 1, 1)), w.x);
     float y0 = lerp(x00, x10, w.y);
     float y1 = lerp(x01, x11, w.y);
     return lerp(y0, y1, w.z);
-}
-
-// Smoothstep weights f^2 (3 - 2f) of a point's place in its cell.
-float3 smoothWeights(float3 p)
-{
-    float3 f = frac(p);
-    return f * f * (3.0f - 2.0f * f);
-}
-
-// Value noise: the lattice values of the cell's eight corners blended
-// trilinearly with smoothstep weights.
-float valueNoise3(float3 p)
-{
-    int3 i = int3(floor(p));
-    return blendCell(latticeValue(i + int3(0, 0, 0)), latticeValue(i + int3(1, 0, 0)),
-                     latticeValue(i + int3(0, 1, 0)), latticeValue(i + int3(1, 1, 0)),
-                     latticeValue(i + int3(0, 0, 1)), latticeValue(i + int3(1, 0, 1)),
-                     latticeValue(i + int3(0, 1, 1)), latticeValue(i + int3(1, 1, 1)), smoothWeights(p));
 }
 
 #endif

@@ -27,68 +27,23 @@ float draw(inout uint3 state)
     return unit(nextRandom(state));
 }
 
-// The curl reads value noise at four points (the particle and its three
-// steps of 0.001), each in three fields stacked 1 apart in z: twelve cells of
-// eight lattice values, and almost always the same sixteen values, those of
-// the particle's own cell and of the three cells above it. These are worked
-// out once; a sample whose cell lies elsewhere (a step across a cell's face)
-// works out its corners as valueNoise3 does. Either way the same values are
-// blended in the same order, so every sample is valueNoise3's bit for bit,
-// at a fraction of the hashing.
-struct NoiseColumn
-{
-    int3 origin;
-    float values[16];  // at origin + (k & 1, (k >> 1) & 1, k >> 2)
-};
-
-NoiseColumn noiseColumnAt(float3 q)
-{
-    NoiseColumn column;
-    column.origin = int3(floor(q));
-    [unroll] for (int k = 0; k < 16; ++k)
-    {
-        column.values[k] = latticeValue(column.origin + int3(k & 1, (k >> 1) & 1, k >> 2));
-    }
-    return column;
-}
-
-// The cell of column layer `layer` (0, 1 or 2) blended with weights w.
-float blendLayer(NoiseColumn column, int layer, float3 w)
-{
-    int k = 4 * layer;
-    return blendCell(column.values[k], column.values[k + 1], column.values[k + 2], column.values[k + 3],
-                     column.values[k + 4], column.values[k + 5], column.values[k + 6], column.values[k + 7], w);
-}
-
-float columnNoise(NoiseColumn column, float3 p)
-{
-    int3 offset = int3(floor(p)) - column.origin;
-    if (offset.x == 0 && offset.y == 0 && offset.z >= 0 && offset.z <= 2)
-    {
-        float3 w = smoothWeights(p);
-        // Fixed indices rather than a computed one, so that the values stay in registers.
-        return offset.z == 0 ? blendLayer(column, 0, w) : (offset.z == 1 ? blendLayer(column, 1, w) : blendLayer(column, 2, w));
-    }
-    return valueNoise3(p);
-}
-
 // Flame flow potential: value noise swirl plus linear terms whose curl is a
 // steady rise.
-float3 flamePotential(NoiseColumn column, float3 p)
+float3 flamePotential(float3 p)
 {
     float3 q = 60.0f * p;
-    return float3(2.0f * columnNoise(column, q) + 50.0f * p.z,
-                  2.0f * columnNoise(column, q + float3(0.0f, 0.0f, 1.0f)),
-                  2.0f * columnNoise(column, q + float3(0.0f, 0.0f, 2.0f)) - 50.0f * p.x);
+    return float3(2.0f * valueNoise3(q) + 50.0f * p.z,
+                  2.0f * valueNoise3(q + float3(0.0f, 0.0f, 1.0f)),
+                  2.0f * valueNoise3(q + float3(0.0f, 0.0f, 2.0f)) - 50.0f * p.x);
 }
 
 // Logo flow potential in (x, y, w) space; its linear terms blow to +x.
-float3 logoPotential(NoiseColumn column, float3 p)
+float3 logoPotential(float3 p)
 {
     float3 q = 7.0f * p;
-    return float3(20.0f * columnNoise(column, q + float3(0.0f, 0.0f, 1.0f)),
-                  20.0f * columnNoise(column, q) - 60.0f * p.z,
-                  20.0f * columnNoise(column, q + float3(0.0f, 0.0f, 2.0f)) + 60.0f * p.y);
+    return float3(20.0f * valueNoise3(q + float3(0.0f, 0.0f, 1.0f)),
+                  20.0f * valueNoise3(q) - 60.0f * p.z,
+                  20.0f * valueNoise3(q + float3(0.0f, 0.0f, 2.0f)) + 60.0f * p.y);
 }
 
 // Curl of a potential by forward differences of step 0.001, not divided by
@@ -103,18 +58,14 @@ float3 curlOf(float3 base, float3 stepX, float3 stepY, float3 stepZ)
 
 float3 flameCurl(float3 p)
 {
-    NoiseColumn column = noiseColumnAt(60.0f * p);
-    return curlOf(flamePotential(column, p), flamePotential(column, p + float3(0.001f, 0.0f, 0.0f)),
-                  flamePotential(column, p + float3(0.0f, 0.001f, 0.0f)),
-                  flamePotential(column, p + float3(0.0f, 0.0f, 0.001f)));
+    return curlOf(flamePotential(p), flamePotential(p + float3(0.001f, 0.0f, 0.0f)),
+                  flamePotential(p + float3(0.0f, 0.001f, 0.0f)), flamePotential(p + float3(0.0f, 0.0f, 0.001f)));
 }
 
 float3 logoCurl(float3 p)
 {
-    NoiseColumn column = noiseColumnAt(7.0f * p);
-    return curlOf(logoPotential(column, p), logoPotential(column, p + float3(0.001f, 0.0f, 0.0f)),
-                  logoPotential(column, p + float3(0.0f, 0.001f, 0.0f)),
-                  logoPotential(column, p + float3(0.0f, 0.0f, 0.001f)));
+    return curlOf(logoPotential(p), logoPotential(p + float3(0.001f, 0.0f, 0.0f)),
+                  logoPotential(p + float3(0.0f, 0.001f, 0.0f)), logoPotential(p + float3(0.0f, 0.0f, 0.001f)));
 }
 
 float4 stepFlame(float4 particle, inout uint3 state)
