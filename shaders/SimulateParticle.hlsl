@@ -43,6 +43,7 @@ float draw(inout uint3 state)
 // order as valueNoise3 blends them, so each sample is valueNoise3's bit for
 // bit (for scaled coordinates below 2^16, where a step of 0.001 moves less
 // than one cell).
+
 // The reachable lattice values of the particle being stepped, [x][y][z]
 // offsets from `latticeOrigin`; a program-wide array read only at fixed
 // places, so that it lives in registers and no call copies it.
@@ -58,8 +59,7 @@ void hashCurlLattice(float3 q)
         {
             [unroll] for (int z = 0; z < 6; ++z)
             {
-                bool core = x < 2 && y < 2;
-                bool reachable = z < 5 ? (core || x < 2 || y < 2) : core;
+                bool reachable = z < 5 ? (x < 2 || y < 2) : (x < 2 && y < 2);
                 if (reachable)
                 {
                     latticeValues[x][y][z] = latticeValue(latticeOrigin + int3(x, y, z));
