@@ -226,8 +226,10 @@ std::vector<AngleKey> cameraPitchKeys() {
         {247.951f, C, look(forwarder(0.020f))},
         {247.951f, C, look(excavator(0.014f))},
         {255.899f, C, look(excavator(0.014f))},
-        {255.899f, C, look(head(titleWalk(0.0f), 0.0108f))},
-        {289.007f, S, look(head(kCryingAtFire, 0.0108f))},
+        // Aimed above her head, so that the horizon and the machines on it
+        // sink below the title cards, which then stand on the night sky.
+        {255.899f, C, look(head(titleWalk(0.0f), 0.0108f) + V3{0.0f, 0.0055f, 0.0f})},
+        {289.007f, S, look(head(kCryingAtFire, 0.0108f) + V3{0.0f, 0.0055f, 0.0f})},
         {321.109f, S, literal(0.02f)},
         {350.082f, C, look((excavator() + forwarder() + truck()) * (1.0f / 3.0f))},
         {350.082f, C, look(middle(kCryingAtFire, 0.0108f) + V3{0.0f, 0.001f, 0.0f})},
