@@ -6,8 +6,9 @@
 // when every pixel centre of that rectangle already holds a depth nearer
 // than the quad's nearest corner (the terrain, the water, the machines and
 // the stump, drawn before the sprites, and the sprites of the batches drawn
-// before this one), so that each of its fragments fails the depth test. The sway and the mirroring only move texture coordinates
-// inside the quad, never the quad itself.
+// before this one), so that each of its fragments fails the depth test. The
+// sway and the mirroring only move texture coordinates inside the quad, never
+// the quad itself.
 #define TOLMERO_CULLING_PROGRAM
 #include "Random.hlsli"
 #include "CameraConstant.hlsli"

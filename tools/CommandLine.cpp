@@ -152,13 +152,9 @@ int runCommandLine(int argc, char** argv) {
     if (*assets) {
         listAssets(std::cout);
         if (!extractDirectory.empty()) {
-            try {
-                const std::size_t written = extractAssets(extractDirectory);
-                std::fprintf(stderr, "tolmero: wrote %zu assets under %s\n", written, extractDirectory.c_str());
-            } catch (const std::exception& error) {
-                std::fprintf(stderr, "tolmero: %s\n", error.what());
-                return 1;
-            }
+            // A failed write throws; main reports it and exits with 1.
+            const std::size_t written = extractAssets(extractDirectory);
+            std::fprintf(stderr, "tolmero: wrote %zu assets under %s\n", written, extractDirectory.c_str());
         }
         return 0;
     }
