@@ -29,7 +29,7 @@ clips=(
   "fire-close 346 360"
   "burning-arc 358 378"
   "climax 384 396"
-  "final-fade 404 434"
+  "final-fade 404 423"
 )
 
 mkdir -p "$out_dir"

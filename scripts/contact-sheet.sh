@@ -17,7 +17,14 @@ step=${3:-8}
 size=${4:-960x540}
 samples=${5:-2x2}
 tile_width=${6:-320}
-last_beat=432
+# The last still is the last step before the end of the built music (the
+# production ends there); without the music, the end of the keyed timeline.
+end_beat=421.076
+if [ -f "$build_dir/track.flac" ]; then
+  end_beat=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$build_dir/track.flac" |
+    awk '{ print $1 * 105 / 60 }')
+fi
+last_beat=$(awk -v end="$end_beat" -v step="$step" 'BEGIN { b = int(end / step) * step; if (b >= end) b -= step; print b }')
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

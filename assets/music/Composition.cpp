@@ -1018,16 +1018,15 @@ private:
         chords(o, {{&kDm}, {&kBb}, {&kF}, {&kC}, {&kGm}, {&kBb}, {&kA7}, {&kDm},
                    {&kBbMaj7}, {&kGm7}, {&kDm}, {&kA}, {&kBb}, {&kGm}, {&kDmOverF}, {&kA7},
                    {&kBbMaj7}, {&kBbMaj7}, {&kGm9}, {&kGm9}, {&kGm}, {&kBb}, {&kC}, {&kBsus4, &kB7},
-                   {&kEm}, {&kCmaj7}, {&kG}, {&kD}, {&kAm}, {&kC}, {&kB7}, {&kEm},
-                   {&kC, &kD}});
+                   {&kEm}, {&kCmaj7}, {&kG}, {&kD}, {&kAm}, {&kC}, {&kB7}, {&kC, &kD}});
         // The fire catches: a breath in, then the full band on the cut.
         swellInto(o, 0.7, 0.3f, 0.03);
         boomAt(o, 0.6f);
         crashAt(o, 0.45f, 1.6f);
         clapAt(o, 0.6f);
         whooshFx(o, o + 2, 0.4f, 5000.0f);
-        fx(o, 424);
-        if (rendering()) crackle(*mixer_, atmos_, beatToFrame(o), beatToFrame(424), 22.0f, 0.2f);
+        fx(o, kLengthBeats);
+        if (rendering()) crackle(*mixer_, atmos_, beatToFrame(o), kLengthFrames, 22.0f, 0.2f);
 
         Groove blaze;
         blaze.kick = steps("x---x---x---x---");
@@ -1130,41 +1129,34 @@ private:
         melody(kCounterA, o + 96, 2, kCounterLead, 0.3f, "counter");
     }
 
-    // Beats 417-421 and after: the cadence (C, D) with a tom fill, and the
-    // last chord, E minor with an added ninth, on beat 421, the theme's
-    // opening on bells over it; then it rings out.
+    // The theme's last bar (413-417) turns C, D under its rising flourish, a
+    // tom fill runs down into the last chord, E minor with an added ninth, on
+    // the beat after the picture has gone white, the theme's opening on bells
+    // over it; then it rings out.
     void ending() {
         swing_ = 0.0;
-        const double o = 417;
-        kickAt(o, 1.0f, kHeavyKick);
-        kickAt(o + 2, 1.0f, kHeavyKick);
-        clapAt(o + 1, 0.55f);
-        pads(o, o + 4, kFirePad, 0.34f);
-        bassNote(o, 1.9, 36, 0.45f, kFireBass);
-        bassNote(o + 2, 1.9, 38, 0.45f, kFireBass);
-        melody({{0, 1, 84}, {1, 1, 83}, {2, 1, 81}, {3, 1, 78}}, o, 0, kFireLead, 0.3f);
-        bellMelody({{0, 1, 83}, {1, 1, 88}, {2, 1, 90}, {3, 1, 91}}, o, 0, 0.2f, 1.2f);
         static const float kTomHz[8] = {210.0f, 190.0f, 170.0f, 150.0f, 135.0f, 120.0f, 105.0f, 92.0f};
-        for (int i = 0; i < 8; ++i) tomAt(o + 2 + 0.25 * i, 0.35f + 0.05f * float(i), kTomHz[i], 0.6f - 0.17f * float(i));
+        for (int i = 0; i < 8; ++i)
+            tomAt(kLastChordBeat - 2 + 0.25 * i, 0.35f + 0.05f * float(i), kTomHz[i], 0.6f - 0.17f * float(i));
 
-        const double last = 421;
+        const double last = kLastChordBeat;
         kickAt(last, 1.0f, kHeavyKick);
-        crashAt(last, 0.5f, 2.2f);
+        crashAt(last, 0.5f, 1.8f);
         PadStyle chord = kFirePad;
         chord.release = 1.6f;
         chord.attack = 0.06f;
         chord.cutoff = 2400.0f;
-        padChord(last, 4, kEmAdd9.tones, 0.3f, chord);
+        padChord(last, 2, kEmAdd9.tones, 0.3f, chord);
         BassStyle lastBass = kWarmBass;
         lastBass.release = 1.0f;
-        bassNote(last, 4, 40, 0.38f, lastBass);
+        bassNote(last, 2, 40, 0.38f, lastBass);
         LeadStyle lastLead = kFireLead;
         lastLead.release = 0.9f;
         lastLead.vibrato = 0.06f;
         const double at = when(last, kLeadTiming);
-        note("lead", last, 3, 76, 0.26f, at);
-        if (rendering()) lead(*mixer_, leads_, beatToFrame(at), beatToFrame(3), 76, 0.26f, lastLead, 78);
-        for (int midi : {83, 88, 95}) bellNote(last, midi, 0.2f, midi == 88 ? 0.0f : (midi == 83 ? -0.5f : 0.5f), 2.4f);
+        note("lead", last, 2, 76, 0.26f, at);
+        if (rendering()) lead(*mixer_, leads_, beatToFrame(at), beatToFrame(2), 76, 0.26f, lastLead, 78);
+        for (int midi : {83, 88, 95}) bellNote(last, midi, 0.2f, midi == 88 ? 0.0f : (midi == 83 ? -0.5f : 0.5f), 1.8f);
         fx(last, kLengthBeats);
         if (rendering()) wind(*mixer_, atmos_, beatToFrame(last), kLengthFrames, 0.3f);
     }

@@ -10,9 +10,9 @@
 //   224 - 256  machines at night: acid bass, metal, theme A's motif in the dark
 //   256 - 287  four title cards: a stab on each and a build in four steps
 //   287 - 289  a breath of silence
-//   289 - 421  fire: theme A with a counter-line, theme B driven, a breakdown,
-//              then theme A again a tone higher, in E minor
-//   421 -      the last chord rings out.
+//   289 - 417  fire: theme A with a counter-line, theme B driven, a breakdown,
+//              then theme A again a tone higher, in E minor, closing on C, D
+//   417 - 423  the last chord rings out while the picture has gone white.
 
 #include "Effects.h"
 
@@ -23,7 +23,11 @@
 namespace music {
 
 constexpr int64_t kBeatFrames = 25200;  // 60 / 105 * 44100, exactly
-constexpr double kLengthBeats = 434.0;  // 248 s
+// The last chord lands just after the picture's fade to white is complete
+// (the last "bloom" key, 415.637) and rings out in the white; the piece ends
+// six beats later, so the white lasts no longer than the last bars.
+constexpr double kLastChordBeat = 417.0;
+constexpr double kLengthBeats = 423.0;  // 241.7 s
 constexpr int64_t kLengthFrames = int64_t(kLengthBeats) * kBeatFrames;
 
 inline int64_t beatToFrame(double beat) { return int64_t(beat * double(kBeatFrames) + 0.5); }

@@ -332,9 +332,11 @@ MasterResult master(StereoBuffer& mix, const MasterSettings& settings) {
     const size_t frames = mix.frames();
     const size_t fade = size_t(settings.fadeSeconds * kSampleRate);
     for (size_t i = frames > fade ? frames - fade : 0; i < frames; ++i) {
+        // Squared, so the ring falls away evenly in level rather than
+        // lingering and then dropping off in the last moment.
         const float edge = float(frames - 1 - i) / float(fade - 1);
-        mix.left[i] *= edge;
-        mix.right[i] *= edge;
+        mix.left[i] *= edge * edge;
+        mix.right[i] *= edge * edge;
     }
     result.truePeakDbtp = truePeakDb(mix);
     return result;

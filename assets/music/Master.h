@@ -20,7 +20,7 @@ struct MasterSettings {
     float compressRatio = 2.0f;
     float targetLufs = -10.0f;
     float ceilingDbtp = -1.2f;
-    float fadeSeconds = 1.5f;      // the very end fades to silence
+    float fadeSeconds = 3.0f;      // the last chord's ring fades to silence over this
 };
 
 struct MasterResult {

@@ -71,10 +71,10 @@ TEST(Score, NothingStartsAfterTheLastChord) {
         lastWritten = std::max(lastWritten, note.beat);
         lastSounding = std::max(lastSounding, note.at);
     }
-    EXPECT_DOUBLE_EQ(lastWritten, 421.0);  // the last chord, on the timeline's end
-    EXPECT_LT(lastSounding, 421.05);
+    EXPECT_DOUBLE_EQ(lastWritten, music::kLastChordBeat);
+    EXPECT_LT(lastSounding, music::kLastChordBeat + 0.05);
     int lastChord = 0;
-    for (const ScoreNote& note : score()) lastChord += note.beat == 421.0;
+    for (const ScoreNote& note : score()) lastChord += note.beat == music::kLastChordBeat;
     EXPECT_GE(lastChord, 8);  // chord, bass, lead, bells, kick and cymbal
 }
 

@@ -4,6 +4,7 @@
 
 #include "TestFlac.h"
 
+#include "assets/music/Composition.h"
 #include "assets/music/Cues.h"
 #include "assets/music/Master.h"
 #include "audio/FlacStream.h"
@@ -71,7 +72,7 @@ TEST(Soundtrack, SectionsFollowTheProduction) {
     const Decoded& t = track();
     const double forest = t.rmsDb(0, 32), logo = t.rmsDb(32, 96), water = t.rmsDb(112, 160),
                  stumps = t.rmsDb(160, 224), machines = t.rmsDb(224, 256), titles = t.rmsDb(256, 287),
-                 fire = t.rmsDb(289, 416);
+                 fire = t.rmsDb(289, 413);
     for (double level : {forest, logo, water, stumps, machines, titles, fire}) EXPECT_GT(level, -30.0);
     // The sparse forest opening is clearly quieter than the fire at the end.
     EXPECT_LT(forest, fire - 6.0);
@@ -80,7 +81,8 @@ TEST(Soundtrack, SectionsFollowTheProduction) {
     EXPECT_LT(t.rmsDb(287.1, 287.9), titles - 10.0);
     // After the timeline the last chord is still sounding, then dies away.
     const double endBeat = t.info.durationSeconds() / kSecondsPerBeat;
-    const double ringing = t.rmsDb(421.1, 426), later = t.rmsDb(endBeat - 4, endBeat - 2),
+    const double ringing = t.rmsDb(music::kLastChordBeat + 0.1, music::kLastChordBeat + 2),
+                 later = t.rmsDb(endBeat - 1.5, endBeat - 0.5),
                  last = t.rmsDb(endBeat - 0.25 / kSecondsPerBeat, endBeat);
     EXPECT_GT(ringing, -30.0);
     EXPECT_LT(later, ringing - 10.0);
@@ -118,7 +120,7 @@ std::vector<Section> sections() {
     return {{"forest", 0.0, c.sceneChanges[0]},       {"logo", c.sceneChanges[0], c.sceneChanges[1]},
             {"water", c.sceneChanges[1], c.sceneChanges[2]}, {"stumps", c.sceneChanges[2], c.sceneChanges[3]},
             {"machines", c.sceneChanges[3], c.cards[0]},  {"titles", c.cards[0], c.cardsEnd},
-            {"fire", c.flames, 421.0}};
+            {"fire", c.flames, music::kLastChordBeat}};
 }
 
 struct Biquad {
@@ -163,7 +165,7 @@ TEST(SoundtrackMix, LowEndStaysTightInEverySection) {
         }
         return l / a;
     };
-    EXPECT_LE(share(0.0, 434.0), 0.30);
+    EXPECT_LE(share(0.0, music::kLengthBeats), 0.30);
     for (const Section& s : sections()) EXPECT_LE(share(s.from, s.to), 0.30) << s.name;
 }
 
@@ -246,7 +248,7 @@ TEST(SoundtrackMix, TheBreathBeforeTheFireIsClean) {
 TEST(SoundtrackMix, NothingStartsAfterTheLastChord) {
     const music::StereoBuffer& b = stereo();
     constexpr int kBands = 22;
-    const size_t from = frameAt(421.25) - 26460, frame = 2028, hop = 441;
+    const size_t from = frameAt(music::kLastChordBeat + 0.25) - 26460, frame = 2028, hop = 441;
     // Two band-passes in a row per band, so the chord's partials in the
     // neighbouring bands do not leak in.
     std::array<Biquad, kBands> filters, again;
