@@ -1,6 +1,8 @@
 // Glossy machine bodies: the view ray reflected off the surface picks up 18
 // fixed bluish-white specular lights. The random state starts from the same
-// constants in every pixel, so every pixel sees the same lights.
+// constants in every pixel, so every pixel sees the same lights; the loop is
+// unrolled so that the compiler folds those draws into constants instead of
+// running 108 hash mixes in every pixel.
 #include "Random.hlsli"
 #include "CameraConstant.hlsli"
 
@@ -27,7 +29,7 @@ float4 main(MachinePixelInput input) : SV_Target
 
     uint3 state = uint3(0xFEC2A17Bu, 0xE3FCE8AFu, 0x297A03D4u);
     float3 sum = float3(0.0f, 0.0f, 0.0f);
-    for (int light = 0; light < kLightCount; ++light)
+    [unroll] for (int light = 0; light < kLightCount; ++light)
     {
         float u1 = unit(nextRandom(state));
         float u2 = unit(nextRandom(state));
