@@ -10,7 +10,7 @@ packages=(
   libspng-dev libturbojpeg0-dev libflac-dev
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-symbola
   libcairo2-dev libgtk-3-dev libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool ffmpeg sox python3-numpy parallel rsync
+  xvfb xauth xdotool ffmpeg sox python3-numpy parallel rsync tesseract-ocr
   clang libclang-rt-14-dev
 )
 
