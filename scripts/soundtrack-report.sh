@@ -28,6 +28,8 @@ ffmpeg -v error -i "$track" -f f32le -acodec pcm_f32le -ac 2 -ar 44100 "$work/tr
 # Sections, in beats, from the cues: forest, logo, water, stumps, machines,
 # titles, fire, and the last chord ringing out.
 mapfile -t cue < <(cut -f2 "$work/cues.tsv")
+# The last chord: the latest note of the score that is not an effect.
+last_chord=$(awk -F'\t' 'NR > 1 && $1 != "fx" && $2 + 0 > last { last = $2 + 0 } END { print last }' "$work/score.tsv")
 end_beat=$(/usr/bin/python3 -c "import os; print(os.path.getsize('$work/track.f32') / 8 / 44100 * 105 / 60)")
 sections="forest 0 ${cue[0]}
 logo ${cue[0]} ${cue[1]}
@@ -35,8 +37,8 @@ water ${cue[1]} ${cue[2]}
 stumps ${cue[2]} ${cue[3]}
 machines ${cue[3]} ${cue[4]}
 titles ${cue[4]} ${cue[8]}
-fire ${cue[9]} 421
-ending 421 $end_beat"
+fire ${cue[9]} $last_chord
+ending $last_chord $end_beat"
 echo "$sections" > "$work/sections.txt"
 
 # EBU R128: the whole track, then each section (one decode, one meter per section).
@@ -54,11 +56,12 @@ maps=()
 for i in $(seq 0 $((n - 1))); do split+="[a$i]"; maps+=(-map "[o$i]" -f null -); done
 ffmpeg -nostats -hide_banner -i "$track" -filter_complex "$split;${filter%;}" "${maps[@]}" 2> "$work/sections.log"
 
-/usr/bin/python3 - "$work" <<'PY'
+/usr/bin/python3 - "$work" "$last_chord" <<'PY'
 import re, sys
 import numpy as np
 
 work = sys.argv[1]
+last_chord = float(sys.argv[2])
 rate = 44100
 spb = 60.0 / 105.0
 audio = np.fromfile(f"{work}/track.f32", dtype=np.float32).reshape(-1, 2).astype(np.float64)
@@ -219,12 +222,12 @@ breath = level(cards_end + 0.15, flames - 0.75)
 print()
 print("Breath %.2f to %.2f  %6.1f dBFS RMS   (titles %.1f dBFS)" % (cards_end + 0.15, flames - 0.75, breath, level(256, 287)))
 
-# After the last chord (beat 421) nothing may start: in no third-octave band
+# After the last chord nothing may start: in no third-octave band
 # above 100 Hz that holds something (within 40 dB of the loudest band) may a
 # 46 ms frame rise more than 6 dB over the loudest frame of the 600 ms before
 # it (frames that end before it begins; a new note does, the chord's own
 # beating and decay do not).
-start = frames(421.25) - int(0.6 * rate)
+start = frames(last_chord + 0.25) - int(0.6 * rate)
 size, hop = 2048, 441
 tail = mono[start:]
 count = max(0, 1 + (len(tail) - size) // hop)
@@ -242,8 +245,8 @@ for i in range(history + width, count):
     k = int(np.argmax(rise))
     if rise[k] > peak_rise:
         peak_rise, peak_at, peak_band = rise[k], start + i * hop + size // 2, k
-print("After beat 421.25: largest rise %.1f dB (%.0f Hz band, beat %.2f)   target < 6 dB   %s" % (
-    peak_rise, centres[peak_band], peak_at / rate / spb, check("after 421", peak_rise < 6.0)))
+print("After beat %.2f: largest rise %.1f dB (%.0f Hz band, beat %.2f)   target < 6 dB   %s" % (
+    last_chord + 0.25, peak_rise, centres[peak_band], peak_at / rate / spb, check("after the last chord", peak_rise < 6.0)))
 
 # --- score ----------------------------------------------------------------------
 notes = {}

@@ -79,7 +79,7 @@ TEST(Soundtrack, SectionsFollowTheProduction) {
     EXPECT_LT(logo, fire);
     // A breath before the fire: beat 287 to 288 is much quieter than what surrounds it.
     EXPECT_LT(t.rmsDb(287.1, 287.9), titles - 10.0);
-    // After the timeline the last chord is still sounding, then dies away.
+    // After the last chord it is still sounding, then dies away with the end.
     const double endBeat = t.info.durationSeconds() / kSecondsPerBeat;
     const double ringing = t.rmsDb(music::kLastChordBeat + 0.1, music::kLastChordBeat + 2),
                  later = t.rmsDb(endBeat - 1.5, endBeat - 0.5),
