@@ -17,9 +17,11 @@ trap 'rm -rf "$work"' EXIT
 # One beat inside each card's span, and the name it shows.
 cards=("260 Kelvad" "268 Ostiv" "276 Tumbe" "284 Remba")
 read_count=0
+stills=()
 for card in "${cards[@]}"; do
   read -r beat name <<<"$card"
   still="$work/card-$beat.png"
+  stills+=(-i "$still")
   if ! (cd "$build_dir" && ./tolmero render --beat "$beat" --resolution 640x360 --samples 2x2 --out "$still" \
     >"$work/render.log" 2>&1); then
     cat "$work/render.log" >&2
@@ -40,7 +42,7 @@ done
 echo "$read_count of ${#cards[@]} names read"
 
 if [ -n "$sheet" ]; then
-  ffmpeg -v error -y -i "$work/card-260.png" -i "$work/card-268.png" -i "$work/card-276.png" -i "$work/card-284.png" \
+  ffmpeg -v error -y "${stills[@]}" \
     -filter_complex "[0][1]hstack[top];[2][3]hstack[bottom];[top][bottom]vstack" -frames:v 1 -update 1 "$sheet"
   echo "the four cards: $sheet"
 fi
