@@ -32,6 +32,7 @@ void FrameLoop::startUp() {
         camera_.resetParticles = 0;
     }
     scatteredScene_ = -1;
+    logoStepsSinceFullActivation_ = -1;
 }
 
 FrameState FrameLoop::renderFrame(float t) {
@@ -68,10 +69,17 @@ FrameState FrameLoop::renderFrame(float t) {
             passes_.drawWater();
             break;
         case 0:
-            passes_.mark("simulate particles");
-            passes_.simulateParticles(ParticleSystem::Logo);
-            passes_.mark("draw particles");
-            passes_.drawParticles(ParticleSystem::Logo);
+            if (logoStepsSinceFullActivation_ < kLogoStepsAfterFullActivation) {
+                passes_.mark("simulate particles");
+                passes_.simulateParticles(ParticleSystem::Logo);
+                passes_.mark("draw particles");
+                passes_.drawParticles(ParticleSystem::Logo);
+                if (logoStepsSinceFullActivation_ >= 0) {
+                    ++logoStepsSinceFullActivation_;
+                } else if (camera_.logoActivation > kLogoFullActivation) {
+                    logoStepsSinceFullActivation_ = 1;
+                }
+            }
             passes_.mark("stump");
             passes_.drawStumps();
             break;

@@ -15,6 +15,14 @@
 
 namespace tolmero {
 
+// The logo's end: every dormant logo particle wakes in the first step whose
+// "logo activation" exceeds kLogoFullActivation, and after 98 more steps
+// every particle is older than 0.5, which the logo's pixel program never
+// shows again. From the 100th step after that one, the logo's simulation and
+// draw change no pixel, so they are left out.
+constexpr float kLogoFullActivation = 5.0f / 3.0f;
+constexpr int kLogoStepsAfterFullActivation = 100;
+
 class FrameLoop {
 public:
     // Finds every track the frame reads; throws std::out_of_range naming a
@@ -42,6 +50,12 @@ public:
     const CameraConstant& camera() const { return camera_; }
     int scatteredScene() const { return scatteredScene_; }
 
+    // Logo steps since the one that woke every particle, -1 before it. A
+    // particle catch-up hands its own count on here, so that the frames
+    // after it leave the finished logo out as well.
+    int logoStepsSinceFullActivation() const { return logoStepsSinceFullActivation_; }
+    void setLogoStepsSinceFullActivation(int steps) { logoStepsSinceFullActivation_ = steps; }
+
 private:
     const LaunchSettings& settings_;
     TrackSet& tracks_;
@@ -50,6 +64,7 @@ private:
     CameraConstant camera_;
     MachineRig rig_;
     int scatteredScene_ = -1;
+    int logoStepsSinceFullActivation_ = -1;
     std::function<void(CameraConstant&)> cameraOverride_;
 };
 

@@ -224,6 +224,7 @@ int runCapture(const CaptureOptions& options) {
                                                      {plan->fps, true, &CaptureSignals::interrupted});
         std::fprintf(stderr, "tolmero: caught up: %d logo steps, %d flame steps\n", steps.logoSteps,
                      steps.flameSteps);
+        loop.setLogoStepsSinceFullActivation(steps.logoStepsSinceFullActivation);
     }
     if (CaptureSignals::interrupted()) {
         destroyRenderer();

@@ -12,7 +12,6 @@ namespace {
 // No particle wakes at or below this activation (the ragged edge reaches
 // 0.05 x 3 = 0.15 ahead of the sweep); every dormant one wakes above 5/3.
 constexpr float kFirstActivation = 4.0f / 3.0f - 0.05f;
-constexpr float kFullActivation = 5.0f / 3.0f;
 
 // What one step of the schedule needs, evaluated as the frame loop does.
 struct Step {
@@ -78,7 +77,7 @@ CatchUpCounts catchUpParticles(FramePasses& passes, TrackSet& tracks, CameraCons
             ++counts.logoSteps;
             if (logoStepsSinceFullActivation >= 0) {
                 ++logoStepsSinceFullActivation;
-            } else if (step.logoActivation > kFullActivation) {
+            } else if (step.logoActivation > kLogoFullActivation) {
                 logoStepsSinceFullActivation = 1;
             }
         } else if (step.scene == 3 && step.flames && k >= flamesFrom) {
@@ -90,6 +89,7 @@ CatchUpCounts catchUpParticles(FramePasses& passes, TrackSet& tracks, CameraCons
             ++counts.flameSteps;
         }
     }
+    counts.logoStepsSinceFullActivation = logoStepsSinceFullActivation;
     return counts;
 }
 

@@ -25,12 +25,12 @@
 // shortcut, since a CPU device spends about a tenth of a second per step.
 
 #include "app/CameraConstant.h"
+#include "app/FrameLoop.h"
 #include "app/FramePasses.h"
 #include "tracks/TrackSet.h"
 
 namespace tolmero {
 
-constexpr int kLogoStepsAfterFullActivation = 100;
 constexpr int kFlameCatchUpSteps = 240;  // 4 s at 60 steps a second: more than a flame's longest life
 
 struct CatchUpSchedule {
@@ -42,6 +42,7 @@ struct CatchUpSchedule {
 struct CatchUpCounts {
     int logoSteps = 0;
     int flameSteps = 0;
+    int logoStepsSinceFullActivation = -1;  // for FrameLoop::setLogoStepsSinceFullActivation
 };
 
 // Steps both systems for the steps k >= 0 whose beat lies before `beat`.

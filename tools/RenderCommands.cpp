@@ -114,7 +114,8 @@ int runRenderStill(const RenderStillOptions& options) {
     passes.endFrame();  // closes the start-up frame, as the loop's first iteration does
 
     // The particles as a run at 60 frames a second would have left them.
-    catchUpParticles(passes, trackSet(), loop.camera(), beat);
+    loop.setLogoStepsSinceFullActivation(
+        catchUpParticles(passes, trackSet(), loop.camera(), beat).logoStepsSinceFullActivation);
 
     loop.renderFrame(static_cast<float>(beat));
     passes.endFrame();
@@ -167,7 +168,8 @@ int runBench(const BenchOptions& options) {
     passes.endFrame();  // the start-up frame is not measured
     // The particles as the production has them at this beat, so that their
     // passes cost what they cost there.
-    catchUpParticles(passes, trackSet(), loop.camera(), beat);
+    loop.setLogoStepsSinceFullActivation(
+        catchUpParticles(passes, trackSet(), loop.camera(), beat).logoStepsSinceFullActivation);
     passes.endFrame();  // nor is the catch-up's
     reportProfiledFrames(*renderer, 0);
     const int scene = sceneIndex(trackSet().evaluate("scene", static_cast<float>(beat)).y);

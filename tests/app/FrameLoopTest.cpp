@@ -155,6 +155,52 @@ TEST(FrameLoop, ReturningToAnEarlierSceneScattersAgain) {
     EXPECT_EQ(scatters, 5);  // scenes 2, 0, 1, 0, 3
 }
 
+// The logo's passes run until the 100th frame after the one whose activation
+// woke every particle, in both stretches of scene 0, and a count handed on by
+// a catch-up counts as frames of the loop.
+TEST(FrameLoop, LeavesTheLogoOutOnceItIsGone) {
+    LaunchSettings settings;
+    RecordingPasses passes;
+    FrameLoop loop(settings, trackSet(), passes);
+    loop.startUp();
+    auto logoPasses = [&](float t) {
+        passes.calls.clear();
+        loop.renderFrame(t);
+        int count = 0;
+        for (const auto& call : passes.calls) count += call == "simulate logo" || call == "draw logo";
+        return count;
+    };
+    int framesWithLogo = 0;
+    int firstFull = -1;
+    for (int frame = 0; frame < 600; ++frame) {
+        const float t = 40.0f + 0.05f * static_cast<float>(frame);  // scene 0 throughout
+        const int count = logoPasses(t);
+        ASSERT_TRUE(count == 0 || count == 2);
+        if (firstFull < 0 && loop.camera().logoActivation > kLogoFullActivation) firstFull = frame;
+        if (count == 2) {
+            ASSERT_EQ(framesWithLogo, frame) << "the logo came back after it was left out";
+            ++framesWithLogo;
+        }
+    }
+    ASSERT_GE(firstFull, 0);
+    EXPECT_EQ(framesWithLogo, firstFull + kLogoStepsAfterFullActivation);
+    EXPECT_EQ(loop.logoStepsSinceFullActivation(), kLogoStepsAfterFullActivation);
+    EXPECT_EQ(logoPasses(200.0f), 0);  // the stump's stretch of scene 0
+
+    FrameLoop resumed(settings, trackSet(), passes);
+    resumed.startUp();
+    resumed.setLogoStepsSinceFullActivation(kLogoStepsAfterFullActivation - 1);
+    passes.calls.clear();
+    resumed.renderFrame(70.0f);
+    EXPECT_NE(passes.sentence().find("simulate logo"), std::string::npos);
+    passes.calls.clear();
+    resumed.renderFrame(70.1f);
+    EXPECT_EQ(passes.sentence().find("logo"), std::string::npos);
+
+    resumed.startUp();  // a new start wakes the logo again
+    EXPECT_EQ(resumed.logoStepsSinceFullActivation(), -1);
+}
+
 TEST(FrameLoop, LoopEndsWhenTheClockStops) {
     LaunchSettings settings;
     RecordingPasses passes;

@@ -109,7 +109,16 @@ TEST(ParticleCatchUpTest, StopsTheLogoOnceEveryParticleIsPastVisibility) {
     }
     ASSERT_GE(firstFull, 0) << "the logo activation track passes 5/3 in the first scene-0 span";
     EXPECT_EQ(counts.logoSteps, firstFull + kLogoStepsAfterFullActivation);
+    EXPECT_EQ(counts.logoStepsSinceFullActivation, kLogoStepsAfterFullActivation);
     EXPECT_LT(passes.steps.back().camera.time, 96.814f);
+
+    // Caught up to a beat a few steps after the full activation, the count
+    // handed on to the loop says how many steps of the logo are still to run.
+    const float someStepsAfter = passes.steps[firstFull + 10].camera.time + 0.001f;
+    RecordingPasses partly;
+    const CatchUpCounts early = catchUpParticles(partly, trackSet(), CameraConstant{}, someStepsAfter);
+    EXPECT_EQ(early.logoStepsSinceFullActivation, 11);
+    EXPECT_EQ(catchUpParticles(partly, trackSet(), CameraConstant{}, 10.0f).logoStepsSinceFullActivation, -1);
 }
 
 TEST(ParticleCatchUpTest, RunsTheLastFlameStepsBeforeTheBeat) {
