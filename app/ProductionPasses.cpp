@@ -120,8 +120,9 @@ void ProductionPasses::clearSceneTargets() {
 
 void ProductionPasses::scatterVegetation() {
     tolmero::scatterVegetation(scene_);
-    // The new scene's ground, measured for the landscape's culling.
+    // The new scene's ground and sprites, measured for their culling.
     measureLandscapeTiles(scene_);
+    measureSprites(scene_);
 }
 
 void ProductionPasses::drawMachines() { tolmero::drawMachines(scene_); }

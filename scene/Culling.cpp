@@ -116,6 +116,8 @@ bool depthCullingEnabled() { return cullingSwitches().behindDrawnDepth; }
 void setDepthCullingEnabled(bool enabled) { cullingSwitches().behindDrawnDepth = enabled; }
 
 void createCullingBuffers(SceneResources& scene) {
+    scene.spriteExtents = createStructuredBufferBytes(nullptr, kSpriteCount, 8,
+                                                      D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_UNORDERED_ACCESS, 0);
     scene.visibleSprites = createUintBuffer(kSpriteCount / 32, 0, 0);
     scene.spriteIndices = createUintBuffer(kSpriteCount * kSpriteVertices, D3D11_BIND_INDEX_BUFFER, 0);
     scene.spriteArguments = createUintBuffer(5, 0, D3D11_RESOURCE_MISC_DRAWINDIRECT_ARGS);
@@ -152,6 +154,12 @@ void measureLandscapeTiles(const SceneResources& scene) {
               bindingEntry("waterHeights", scene.waterTileHeights)});
 }
 
+void measureSprites(const SceneResources& scene) {
+    dispatch("MeasureSprites.hlsl:main:cs_5_0", kSpriteCount / kGroupSize, 1, 1,
+             {bindingEntry("aspectRatios", scene.vegetationAspectRatios), bindingEntry("typeHeights", scene.typeHeights),
+              bindingEntry("spriteLocations", scene.spriteLocations), bindingEntry("spriteExtents", scene.spriteExtents)});
+}
+
 namespace {
 
 // The depth pyramid of what has been drawn so far.
@@ -180,8 +188,7 @@ void cullVegetation(const SceneResources& scene, std::uint32_t firstSprite, std:
              {bindingEntry("CameraConstant", scene.camera), bindingEntry("CompactionConstants", constants),
               bindingEntry("DepthPyramidConstants", noLevels ? noLevels : scene.depthPyramidConstants),
               bindingEntry("depthPyramid", scene.depthPyramid),
-              bindingEntry("aspectRatios", scene.vegetationAspectRatios),
-              bindingEntry("typeHeights", scene.typeHeights), bindingEntry("spriteLocations", scene.spriteLocations),
+              bindingEntry("spriteExtents", scene.spriteExtents), bindingEntry("spriteLocations", scene.spriteLocations),
               bindingEntry("visibleMasks", scene.visibleSprites), bindingEntry("groupCounts", scene.groupCounts)});
     compactVisible(scene, constants, scene.visibleSprites, scene.spriteIndices, scene.spriteArguments, groups);
     releaseObject(constants);

@@ -41,6 +41,10 @@ void createCullingBuffers(SceneResources& scene);
 // and the water's fields; after every scatter, when the scene has changed.
 void measureLandscapeTiles(const SceneResources& scene);
 
+// The height and half width of every sprite's quad, for its culling; after
+// every scatter, when the sprites have moved.
+void measureSprites(const SceneResources& scene);
+
 // The vertex numbers of the visible sprites among firstSprite ..
 // firstSprite + spriteCount - 1 into spriteIndices / spriteArguments.
 void cullVegetation(const SceneResources& scene, std::uint32_t firstSprite, std::uint32_t spriteCount);

@@ -56,6 +56,7 @@ struct SceneResources {
 
     // Culling of what nobody sees (scene/Culling.h): the order-preserving
     // lists of the vertices that can reach a pixel and their draw arguments.
+    gpu::ID3D11Buffer* spriteExtents = nullptr;       // 2^20 x (height, half width) of the quads, per scatter
     gpu::ID3D11Buffer* visibleSprites = nullptr;      // 2^20 flags, one bit each
     gpu::ID3D11Buffer* spriteIndices = nullptr;       // up to 6 x 2^20 vertex numbers
     gpu::ID3D11Buffer* spriteArguments = nullptr;     // the indexed draw's five arguments

@@ -1,6 +1,8 @@
 // Which vegetation sprites can reach a pixel: a sprite is culled when the
-// four corners of its quad, computed exactly as SpriteVertex computes them,
-// all lie outside one plane of the view volume; when the quad lies in front
+// four corners of its quad, placed as SpriteVertex places them (to within
+// the rounding of carrying the foot and the quad's height through the camera
+// once, which the margins of the tests below cover), all lie outside one
+// plane of the view volume; when the quad lies in front
 // of the eye and its screen rectangle holds no pixel centre, so that the
 // rasteriser would give it no fragment (most far sprites at small sizes); or
 // when every pixel centre of that rectangle already holds a depth nearer
@@ -10,16 +12,14 @@
 // sway and the mirroring only move texture coordinates inside the quad, never
 // the quad itself.
 #define TOLMERO_CULLING_PROGRAM
-#include "Random.hlsli"
 #include "CameraConstant.hlsli"
 #include "Compaction.hlsli"
 #include "DepthPyramid.hlsli"
 #include "ScreenBounds.hlsli"
 
-StructuredBuffer<float> aspectRatios : register(t0);
-StructuredBuffer<float> typeHeights : register(t1);
-StructuredBuffer<float4> spriteLocations : register(t2);
-StructuredBuffer<float> depthPyramid : register(t3);
+StructuredBuffer<float2> spriteExtents : register(t0);    // (height, half width), from MeasureSprites
+StructuredBuffer<float4> spriteLocations : register(t1);
+StructuredBuffer<float> depthPyramid : register(t2);
 
 // The farthest depth drawn so far over the bounds' pixels, from the first
 // level of the depth pyramid at which they span at most two texels a side.
@@ -54,25 +54,16 @@ bool hiddenBehindDrawnDepth(ScreenBounds bounds)
 
 bool spriteMayShow(uint sprite)
 {
-    uint3 state = uint3(1u, 2u, sprite);
-    [unroll] for (int round = 0; round < 3; ++round)
-    {
-        mix96(state.x, state.y, state.z);
-    }
-    float sizeFactor = exp(-unit(state.z));
+    float2 extent = spriteExtents[sprite];
     float4 location = spriteLocations[sprite];
-    int type = int(location.w);
-    float size = sizeFactor * typeHeights[type] * 0.04f;
-    float halfWidth = size * 0.5f * 1.5f * aspectRatios[type];
+    float4 foot = mul(worldToCamera, float4(location.x - 0.5f, location.y * 0.05f, location.z - 0.5f, 1.0f));
+    float4 up = mul(worldToCamera, float4(0.0f, extent.x, 0.0f, 0.0f));
 
     float4 corners[8];
     [unroll] for (uint k = 0; k < 4; ++k)
     {
-        float top = float(k >> 1);
-        float side = (k & 1u) != 0u ? 1.0f : -1.0f;
-        float4 world = float4(location.x - 0.5f, location.y * 0.05f + size * top, location.z - 0.5f, 1.0f);
-        float4 camera = mul(worldToCamera, world);
-        camera.x += side * halfWidth;
+        float4 camera = (k >> 1) != 0u ? foot + up : foot;
+        camera.x += (k & 1u) != 0u ? extent.y : -extent.y;
         corners[k] = mul(cameraToClip, camera);
     }
     ScreenBounds bounds;

@@ -183,7 +183,9 @@ TEST(BloomGroupsTest, EveryRunOfEveryLineHasAThreadAndNoGroupIsEmpty) {
             EXPECT_LE(groups.y, 65535u);
             // Only the last row of groups may be partly empty.
             EXPECT_LT(std::uint64_t{groups.x} * (groups.y - 1) * 64, runs) << lines << " lines of " << length;
-            if (groups.y == 1) EXPECT_LT(std::uint64_t{groups.x - 1} * 64, runs);
+            if (groups.y == 1) {
+                EXPECT_LT(std::uint64_t{groups.x - 1} * 64, runs);
+            }
         }
     }
 }
