@@ -3,7 +3,9 @@
 // lie outside one plane of the view volume, or when the quad lies in front
 // of the eye and its screen rectangle holds no pixel centre. The logo's
 // quads are a fraction of a pixel at small sizes, so most of its 200,000
-// particles give no fragment there.
+// particles give no fragment there. A logo particle older than 0.5 is culled
+// too: the logo's pixel program discards its every fragment, since its draw
+// d lies in (0, 1] and 0.5 d^2 < age.
 #define TOLMERO_CULLING_PROGRAM
 #include "Random.hlsli"
 #include "CameraConstant.hlsli"
@@ -37,7 +39,8 @@ bool particleMayShow(uint index)
     }
     ScreenBounds bounds;
     bool inFront;
-    return quadMayShow(corners, 4, bounds, inFront);
+    bool pastVisibility = scene == 0 && particle.w > 0.5f;
+    return quadMayShow(corners, 4, bounds, inFront) && !pastVisibility;
 }
 
 [numthreads(256, 1, 1)]
