@@ -74,11 +74,7 @@ FrameState FrameLoop::renderFrame(float t) {
                 passes_.simulateParticles(ParticleSystem::Logo);
                 passes_.mark("draw particles");
                 passes_.drawParticles(ParticleSystem::Logo);
-                if (logoStepsSinceFullActivation_ >= 0) {
-                    ++logoStepsSinceFullActivation_;
-                } else if (camera_.logoActivation > kLogoFullActivation) {
-                    logoStepsSinceFullActivation_ = 1;
-                }
+                logoStepsSinceFullActivation_ = logoStepsAfter(logoStepsSinceFullActivation_, camera_.logoActivation);
             }
             passes_.mark("stump");
             passes_.drawStumps();

@@ -23,6 +23,14 @@ namespace tolmero {
 constexpr float kLogoFullActivation = 5.0f / 3.0f;
 constexpr int kLogoStepsAfterFullActivation = 100;
 
+// The count of logo steps since the one that woke every particle (-1 before
+// it) after one more step at `activation`; the loop and the particle
+// catch-up count alike.
+constexpr int logoStepsAfter(int stepsSinceFullActivation, float activation) {
+    if (stepsSinceFullActivation >= 0) return stepsSinceFullActivation + 1;
+    return activation > kLogoFullActivation ? 1 : -1;
+}
+
 class FrameLoop {
 public:
     // Finds every track the frame reads; throws std::out_of_range naming a

@@ -75,11 +75,7 @@ CatchUpCounts catchUpParticles(FramePasses& passes, TrackSet& tracks, CameraCons
             passes.simulateParticles(ParticleSystem::Logo);
             passes.releaseCameraBuffer();
             ++counts.logoSteps;
-            if (logoStepsSinceFullActivation >= 0) {
-                ++logoStepsSinceFullActivation;
-            } else if (step.logoActivation > kLogoFullActivation) {
-                logoStepsSinceFullActivation = 1;
-            }
+            logoStepsSinceFullActivation = logoStepsAfter(logoStepsSinceFullActivation, step.logoActivation);
         } else if (step.scene == 3 && step.flames && k >= flamesFrom) {
             camera.time = step.time;
             camera.scene = 3;
